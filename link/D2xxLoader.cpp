@@ -1,0 +1,136 @@
+#include "D2xxLoader.h"
+
+#include <cstdlib>
+#include <string>
+#include <type_traits>
+
+#if defined(_WIN32)
+#define WIN32_LEAN_AND_MEAN
+#define NOMINMAX
+#include <windows.h>
+#else
+#include <dlfcn.h>
+#endif
+
+namespace {
+
+// Visits every entry of a table with its index in D2xxEntryNames.
+template <class Visit> void ForEachEntry(D2xxApi& api, Visit&& visit) {
+    visit(api.CreateDeviceInfoList, 0);
+    visit(api.GetDeviceInfoList, 1);
+    visit(api.OpenEx, 2);
+    visit(api.Close, 3);
+    visit(api.ResetDevice, 4);
+    visit(api.SetBaudRate, 5);
+    visit(api.SetDataCharacteristics, 6);
+    visit(api.SetFlowControl, 7);
+    visit(api.SetTimeouts, 8);
+    visit(api.Purge, 9);
+    visit(api.GetQueueStatus, 10);
+    visit(api.GetStatus, 11);
+    visit(api.Read, 12);
+    visit(api.Write, 13);
+}
+
+// An entry point of any call shape that refuses every call.
+template <class Entry> struct Refusal;
+template <class... Args> struct Refusal<FT_STATUS(FT_API*)(Args...)> {
+    static FT_STATUS FT_API Answer(Args...) { return FT_OTHER_ERROR; }
+};
+
+#if defined(_WIN32)
+using LibraryHandle = HMODULE;
+
+LibraryHandle OpenLibrary(const std::string& file) {
+    return LoadLibraryA(file.c_str());
+}
+
+std::string LastLoadError() {
+    return "error " + std::to_string(GetLastError());
+}
+
+// Casting through the catch-all function type keeps the conversion free of warnings.
+using AnyEntry = void (*)();
+AnyEntry FindEntry(LibraryHandle library, const char* name) {
+    return reinterpret_cast<AnyEntry>(GetProcAddress(library, name));
+}
+
+void CloseLibrary(LibraryHandle library) {
+    FreeLibrary(library);
+}
+#else
+using LibraryHandle = void*;
+
+LibraryHandle OpenLibrary(const std::string& file) {
+    return dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+}
+
+std::string LastLoadError() {
+    const char* reason = dlerror();
+    return reason != nullptr ? reason : "unknown reason";
+}
+
+void* FindEntry(LibraryHandle library, const char* name) {
+    return dlsym(library, name);
+}
+
+void CloseLibrary(LibraryHandle library) {
+    dlclose(library);
+}
+#endif
+
+} // namespace
+
+D2xxApi UnloadedD2xxApi() {
+    D2xxApi api{};
+    ForEachEntry(api, [](auto& entry, int) {
+        entry = &Refusal<std::remove_reference_t<decltype(entry)>>::Answer;
+    });
+    return api;
+}
+
+std::string DefaultDriverLibrary() {
+#if defined(_WIN32)
+    return "FTD2XX.DLL";
+#elif defined(__APPLE__)
+    return "libftd2xx.dylib";
+#else
+    return "libftd2xx.so";
+#endif
+}
+
+DriverLoad LoadD2xxDriver() {
+    DriverLoad load{UnloadedD2xxApi(), false, DefaultDriverLibrary(), {}};
+    const char* chosen = std::getenv("ORQ_SYV_D2XX");
+    if (chosen != nullptr && *chosen != '\0') {
+        load.library = chosen;
+    }
+
+    const LibraryHandle library = OpenLibrary(load.library);
+    if (library == nullptr) {
+        load.error = "cannot load the driver library " + load.library + ": " + LastLoadError();
+        return load;
+    }
+
+    D2xxApi api{};
+    std::string missing;
+    ForEachEntry(api, [&](auto& entry, int index) {
+        const auto found = FindEntry(library, D2xxEntryNames[index]);
+        if (found == nullptr) {
+            missing += missing.empty() ? "" : ", ";
+            missing += D2xxEntryNames[index];
+            return;
+        }
+        entry = reinterpret_cast<std::remove_reference_t<decltype(entry)>>(found);
+    });
+    if (!missing.empty()) {
+        CloseLibrary(library);
+        load.error = "the driver library " + load.library + " lacks " + missing;
+        return load;
+    }
+
+    // The library handle is dropped on purpose: the entry points are used until the end.
+    load.api = api;
+    load.loaded = true;
+    return load;
+}
