@@ -79,7 +79,8 @@ std::string Decimal(long long value) {
 
 // Decimal with at least two digits.
 std::string TwoDigits(std::uint8_t value) {
-    return value < 10 ? "0" + Decimal(value) : Decimal(value);
+    std::string text = value < 10 ? "0" : "";
+    return text.append(Decimal(value));
 }
 
 // A fixed-point number counted in units of 10^-decimals, with "." as separator. Callers pass
@@ -92,7 +93,8 @@ std::string FixedPoint(long long scaled, int decimals) {
     const long long magnitude = scaled < 0 ? -scaled : scaled;
     std::string fraction = Decimal(magnitude % divisor);
     fraction.insert(0, static_cast<std::size_t>(decimals) - fraction.size(), '0');
-    return (scaled < 0 ? "-" : "") + Decimal(magnitude / divisor) + "." + fraction;
+    std::string text = scaled < 0 ? "-" : "";
+    return text.append(Decimal(magnitude / divisor)).append(".").append(fraction);
 }
 
 // The entry of `table` for `code`, or the code in decimal beyond the table.
@@ -177,11 +179,11 @@ std::string FpgaVersionText(const std::uint8_t fpga[5]) {
 std::string ModelSuffix(int variant) {
     if (variant >= 0 && variant < static_cast<int>(ModelSuffixes.size()))
         return ModelSuffixes[static_cast<std::size_t>(variant)];
-    return "-" + Decimal(variant);
+    return std::string("-").append(Decimal(variant));
 }
 
 std::string UnitName(std::uint16_t modelNumber, int variant) {
-    return "ORQ-SYV-" + Decimal(modelNumber) + ModelSuffix(variant);
+    return std::string("ORQ-SYV-").append(Decimal(modelNumber)).append(ModelSuffix(variant));
 }
 
 std::string AudioGroupText(std::uint8_t groups, int group) {

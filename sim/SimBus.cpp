@@ -102,6 +102,11 @@ std::vector<SimCall> SimBus::Calls() const {
     return calls_;
 }
 
+void SimBus::KeepLogs(bool keep) {
+    std::lock_guard lock(mutex_);
+    keepLogs_ = keep;
+}
+
 void SimBus::ClearLogs() {
     std::lock_guard lock(mutex_);
     frames_.clear();
@@ -137,7 +142,8 @@ SimBus::Handle* SimBus::FindHandle(FT_HANDLE handle) {
 
 FT_STATUS SimBus::Record(DriverCall call, DWORD locationId, std::vector<std::uint64_t> args,
                          FT_STATUS status) {
-    calls_.push_back({Clock::now(), call, locationId, std::move(args), status});
+    if (keepLogs_)
+        calls_.push_back({Clock::now(), call, locationId, std::move(args), status});
     return status;
 }
 

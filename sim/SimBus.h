@@ -55,8 +55,8 @@ struct DeviceSpec {
 };
 
 struct BusTiming {
-    bool instant = false;                       // bytes arrive at once: for unit tests
-    std::chrono::microseconds replyDelay{1000}; // the unit's think time before it answers
+    bool instant = false;                      // bytes arrive at once: for unit tests
+    std::chrono::microseconds replyDelay{200}; // the unit's think time before it answers
 };
 
 // What a unit received in one write, with when the write was made and when its last byte
@@ -110,6 +110,9 @@ public:
     std::vector<SimFrame> Frames() const;
     std::vector<SimCall> Calls() const;
     void ClearLogs();
+    // Logging is on from the start; a bus that nobody inspects (the shared library's) turns it
+    // off so that a long run does not grow without bound.
+    void KeepLogs(bool keep);
 
     // Blocks until at least `count` frames have been logged or `timeout` has passed; returns
     // whether they were.
@@ -154,6 +157,7 @@ private:
     std::map<FT_HANDLE, std::unique_ptr<Handle>> handles_;
     std::vector<DWORD> snapshot_; // locations listed by the last CreateDeviceInfoList
     FT_STATUS listFailures_[2] = {FT_OK, FT_OK};
+    bool keepLogs_ = true;
     std::vector<SimFrame> frames_;
     std::vector<SimCall> calls_;
 };

@@ -173,8 +173,10 @@ FT_STATUS SimBus::Write(FT_HANDLE handle, void* buffer, DWORD count, DWORD* byte
     const auto arrival = sendStart + byteTime * count;
     state->txFreeAt = arrival;
     const auto* bytes = static_cast<const std::uint8_t*>(buffer);
-    frames_.push_back({device.spec.locationId, now, arrival, {bytes, bytes + count}});
-    framesLogged_.notify_all();
+    if (keepLogs_) {
+        frames_.push_back({device.spec.locationId, now, arrival, {bytes, bytes + count}});
+        framesLogged_.notify_all();
+    }
 
     if (device.spec.unit && state->LineMatchesUnit()) {
         UnitState& unit = *device.spec.unit;

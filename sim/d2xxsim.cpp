@@ -25,6 +25,7 @@ const D2xxApi& Driver() {
                 bus = std::make_shared<sim::SimBus>();
             }
         }
+        bus->KeepLogs(false);
         sim::InstallBus(bus);
     });
     return sim::SimApi();

@@ -18,5 +18,7 @@ require_packages() {
     apt-get install -y -q --no-install-recommends "${missing[@]}"
 }
 
-# The packages every build needs.
-BUILD_PACKAGES=(cmake make g++ libgtest-dev locales-all)
+# The packages every build needs; the windows need Qt and a font to draw their text with.
+BUILD_PACKAGES=(cmake make g++ libgtest-dev locales-all qt6-base-dev fonts-dejavu-core)
+# What running the program without a display needs.
+HEADLESS_PACKAGES=(xvfb xauth)

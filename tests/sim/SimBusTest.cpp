@@ -170,6 +170,10 @@ TEST_F(SimBusTest, LogsFramesAndCallsInOrder) {
     EXPECT_STREQ(sim::DriverCallName(calls[5].call), "FT_Purge");
     bus->ClearLogs();
     EXPECT_TRUE(bus->Frames().empty());
+    bus->KeepLogs(false);
+    Send(handle, Command(0, 0));
+    EXPECT_TRUE(bus->Frames().empty());
+    EXPECT_TRUE(bus->Calls().empty());
 }
 
 struct InjectedFailure {

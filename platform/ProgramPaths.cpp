@@ -1,0 +1,165 @@
+#include "ProgramPaths.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+#if defined(_WIN32)
+#define WIN32_LEAN_AND_MEAN
+#define NOMINMAX
+#include <windows.h>
+#else
+#include <pwd.h>
+#include <unistd.h>
+#if defined(__APPLE__)
+#include <cstdint>
+#include <cstring>
+#include <mach-o/dyld.h>
+#endif
+#endif
+
+std::string AppDir;
+std::string PresetDir;
+std::string SettingsFile;
+
+namespace {
+
+bool IsDelimiter(char c) {
+    return c == '/' || c == '\\';
+}
+
+bool HasDriveLetter(const std::string& path) {
+    const char c = path.size() >= 2 && path[1] == ':' ? path[0] : '\0';
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+// Where the file-name part of `path` begins.
+std::size_t NameStart(const std::string& path) {
+    const std::size_t delimiter = path.find_last_of("/\\");
+    if (delimiter != std::string::npos)
+        return delimiter + 1;
+    return HasDriveLetter(path) ? 2 : 0;
+}
+
+std::string Environment(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr ? value : "";
+}
+
+} // namespace
+
+std::string DirectoryOf(const std::string& path) {
+    std::string directory = path.substr(0, NameStart(path));
+    // Only a bare drive ("C:") can end without a delimiter here, and it is a Windows name.
+    if (!directory.empty() && !IsDelimiter(directory.back()))
+        directory += '\\';
+    return directory;
+}
+
+std::string WithTrailingDelimiter(const std::string& path) {
+    if (path.empty() || IsDelimiter(path.back()))
+        return path;
+    return path + PathDelimiter;
+}
+
+std::string ChangeExtension(const std::string& path, const std::string& extension) {
+    const std::size_t dot = path.rfind('.');
+    if (dot == std::string::npos || dot <= NameStart(path))
+        return path + extension;
+    return path.substr(0, dot) + extension;
+}
+
+std::string OwnProgramPath() {
+#if defined(_WIN32)
+    char buffer[4 * MAX_PATH];
+    const DWORD length = GetModuleFileNameA(nullptr, buffer, sizeof buffer);
+    // A full buffer means the name was cut short.
+    return length > 0 && length < sizeof buffer ? std::string(buffer, length) : std::string();
+#elif defined(__APPLE__)
+    std::uint32_t size = 0;
+    _NSGetExecutablePath(nullptr, &size);
+    std::string buffer(size, '\0');
+    if (_NSGetExecutablePath(buffer.data(), &size) != 0)
+        return {};
+    buffer.resize(std::strlen(buffer.c_str()));
+    return buffer;
+#else
+    std::error_code error;
+    const std::filesystem::path path = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::string() : path.string();
+#endif
+}
+
+bool DirectoryWritable(const std::string& directory) {
+    const std::string path = directory.empty() ? "." : directory;
+    std::error_code error;
+    if (!std::filesystem::is_directory(path, error))
+        return false;
+#if defined(_WIN32)
+    // Access rights on Windows are ACLs that only an attempt answers reliably.
+    const std::string probe =
+        WithTrailingDelimiter(path) + "ORQ_SYV_probe_" + std::to_string(GetCurrentProcessId());
+    const HANDLE file = CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    CloseHandle(file);
+    return true;
+#else
+    return access(path.c_str(), W_OK) == 0;
+#endif
+}
+
+std::string UserHomeDir() {
+#if defined(_WIN32)
+    return WithTrailingDelimiter(Environment("USERPROFILE"));
+#else
+    std::string home = Environment("HOME");
+    if (home.empty()) {
+        const passwd* user = getpwuid(getuid());
+        if (user != nullptr && user->pw_dir != nullptr)
+            home = user->pw_dir;
+    }
+    return WithTrailingDelimiter(home);
+#endif
+}
+
+std::string UserSettingsDir() {
+#if defined(_WIN32)
+    std::string base = Environment("APPDATA");
+#else
+    // A relative XDG_CONFIG_HOME is invalid and ignored.
+    std::string base = Environment("XDG_CONFIG_HOME");
+    if (base.empty() || base.front() != '/') {
+        const std::string home = UserHomeDir();
+        base = home.empty() ? "" : home + ".config";
+    }
+#endif
+    if (base.empty())
+        return {};
+    return WithTrailingDelimiter(base) + "ORQ-SYV Settings" + PathDelimiter;
+}
+
+ProgramPathSet ProgramPathsFor(const std::string& programPath, bool programDirWritable,
+                               const std::string& userSettingsDir, const std::string& homeDir) {
+    ProgramPathSet paths;
+    paths.appDir = DirectoryOf(programPath);
+    paths.presetDir = paths.appDir;
+    paths.settingsFile = ChangeExtension(programPath, ".dat");
+    if (!programDirWritable) {
+        if (!userSettingsDir.empty())
+            paths.settingsFile = WithTrailingDelimiter(userSettingsDir) +
+                                 paths.settingsFile.substr(NameStart(paths.settingsFile));
+        if (!homeDir.empty())
+            paths.presetDir = WithTrailingDelimiter(homeDir);
+    }
+    return paths;
+}
+
+void InitProgramPaths(const std::string& programPath) {
+    const ProgramPathSet paths = ProgramPathsFor(
+        programPath, DirectoryWritable(DirectoryOf(programPath)), UserSettingsDir(), UserHomeDir());
+    AppDir = paths.appDir;
+    PresetDir = paths.presetDir;
+    SettingsFile = paths.settingsFile;
+}

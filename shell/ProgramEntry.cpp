@@ -1,0 +1,40 @@
+#include "ProgramEntry.h"
+
+#include "AppIcon.h"
+#include "AppTitle.h"
+#include "D2XXUnit_mod.h"
+#include "D2xxLoader.h"
+#include "MessageSeam.h"
+#include "ProgramPaths.h"
+#include "SingleInstance.h"
+#include "UnitMain.h"
+
+#include <QApplication>
+
+#include <cstdio>
+
+int ProgramEntry(QApplication& app) {
+    InitProgramPaths(OwnProgramPath());
+    const SingleInstanceGuard guard;
+    if (guard.State() == InstanceState::Failed)
+        return 0;
+    if (guard.State() == InstanceState::AlreadyRunning) {
+        ShowMessage({"USB driver used by another application", "Cannot run program",
+                     MessageIcon::Warning, MessageButtons::Ok});
+        return 0;
+    }
+
+    app.setApplicationName(ApplicationTitle);
+    app.setApplicationDisplayName(ApplicationTitle);
+    app.setWindowIcon(ApplicationIcon());
+
+    // Without a driver every driver call fails, and the device list says so.
+    const DriverLoad driver = LoadD2xxDriver();
+    if (!driver.loaded)
+        std::fprintf(stderr, "%s\n", driver.error.c_str());
+    SetD2xxApi(driver.api);
+
+    TFormMain mainWindow;
+    mainWindow.show();
+    return app.exec();
+}

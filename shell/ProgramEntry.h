@@ -1,0 +1,9 @@
+// The program: one copy at a time, the driver, the device list window until it closes.
+#pragma once
+
+class QApplication;
+
+// Runs the program in `app`, whose message boxes are already set up. Returns the exit code:
+// 0 after the main window has closed, and also when another copy is running (after telling the
+// operator) or the single-instance guard cannot be made at all (silently).
+int ProgramEntry(QApplication& app);

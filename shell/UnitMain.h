@@ -1,0 +1,81 @@
+// The device list window: the program's main window. It lists the free units of the family,
+// keeps the list current with a refresh pass every 2000 ms, and opens the unit the operator
+// picks.
+#pragma once
+
+#include "D2xxTypes.h"
+
+#include <QWidget>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class QTimer;
+class QTreeWidget;
+
+// One listed unit.
+struct TGPIItem {
+    std::int32_t ListIndex = 0; // position in DeviceInfoList during the pass that listed it
+    DWORD LocationId = 0;       // the unit is opened by it
+    std::string SerialNumber;   // up to 16 characters
+    std::string Description;    // up to 64 characters
+    std::uint16_t ModelNumber = 0;
+    std::uint8_t ModelVariant = 0;
+    int DeviceGeneration = 0; // 1 or 2
+};
+
+// What the identification probe learns of a unit.
+struct ProbedIdentity {
+    std::uint16_t ModelNumber = 0;
+    std::uint8_t ModelVariant = 0;
+    int DeviceGeneration = 0; // 0 when the version bytes name no known generation
+};
+
+class TFormMain : public QWidget {
+    Q_OBJECT
+
+public:
+    // Builds the window, switches the link layer's dialogs off, reads the window settings and
+    // arranges for the first refresh pass at the first idle moment.
+    explicit TFormMain(QWidget* parent = nullptr);
+    ~TFormMain() override;
+
+    // One refresh pass. `sender` is the timer when it ticked, null when run directly; a tick
+    // that arrives while the timer is off is ignored.
+    void TimerTimer(QObject* sender);
+
+    // Whether entry i of DeviceInfoList is a free unit of the family; probes it on the way.
+    bool AcceptUnit(int i, ProbedIdentity& identity);
+    // Opens entry i, sends one poll and reads the identity bytes of the reply; always closes
+    // what it opened and leaves ShowLinkErrors off.
+    bool ProbeUnit(int i, ProbedIdentity& identity);
+    // Waits up to 2000 ms for n bytes and reads them into InBuffer; on failure LinkStatus holds
+    // the driver status, 31 for a short read or 32 for a time-out.
+    bool WaitForReply(DWORD n);
+    // Probes every entry and tells whether the accepted ones are the listed ones, in order.
+    bool ListUnchanged();
+    void RebuildList();
+    void ClearList();
+    // Double click, Enter or Space: stops the timer and runs a refresh pass at once.
+    void OpenSelected();
+
+    void LoadWindowSettings();
+    void SaveWindowSettings();
+
+    QTreeWidget* LView = nullptr;
+    QTimer* Timer = nullptr;
+    std::vector<TGPIItem> Units;
+    std::int32_t UnitCount = 0;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void AppIdle();
+    void FormCloseQuery(bool& canClose);
+    // The accepted entries of DeviceInfoList, probing each candidate; `show` adds each one to
+    // the list view as it is found.
+    std::vector<TGPIItem> CollectUnits(bool show);
+};

@@ -1,0 +1,13 @@
+// Program entry. Command-line parameters are ignored.
+#include "ProgramEntry.h"
+#include "QtMessageSeam.h"
+#include "Screenshot.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    InstallQtMessageBoxes();
+    ArrangeScreenshotIfAsked();
+    return ProgramEntry(app);
+}

@@ -1,0 +1,91 @@
+#include "ProgramPaths.h"
+#include "TestFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+
+namespace {
+
+using Case = std::pair<const char*, const char*>;
+const std::string kDelim(1, PathDelimiter);
+
+TEST(ProgramPathsTest, DirectoryOf) {
+    const Case cases[] = {{"C:\\Tools\\Panel.exe", "C:\\Tools\\"},
+                          {"/opt/x/prog", "/opt/x/"},
+                          {"/opt/x/", "/opt/x/"},
+                          {"/prog", "/"},
+                          {"C:", "C:\\"},
+                          {"C:Panel.exe", "C:\\"},
+                          {"/opt/x/a:b", "/opt/x/"},
+                          {"prog", ""}};
+    for (const auto& [path, expected] : cases)
+        EXPECT_EQ(DirectoryOf(path), expected) << path;
+    EXPECT_EQ(WithTrailingDelimiter("/home/u"), "/home/u" + kDelim);
+    EXPECT_EQ(WithTrailingDelimiter("C:\\P\\"), "C:\\P\\");
+    EXPECT_EQ(WithTrailingDelimiter(""), "");
+}
+
+TEST(ProgramPathsTest, SettingsFileBesideAWritableProgram) {
+    const Case cases[] = {{"C:\\Tools\\Panel.exe", "C:\\Tools\\Panel.dat"},
+                          {"/opt/x/prog", "/opt/x/prog.dat"},
+                          {"C:\\v1.1\\Panel", "C:\\v1.1\\Panel.dat"},
+                          {"/opt/prog.tar.gz", "/opt/prog.tar.dat"},
+                          {"/opt/.prog", "/opt/.prog.dat"}};
+    for (const auto& [program, expected] : cases) {
+        const ProgramPathSet paths = ProgramPathsFor(program, true, "/cfg/", "/home/u/");
+        EXPECT_EQ(paths.settingsFile, expected) << program;
+        EXPECT_EQ(paths.appDir, DirectoryOf(program));
+        EXPECT_EQ(paths.presetDir, paths.appDir);
+    }
+}
+
+TEST(ProgramPathsTest, SystemWideInstallUsesTheUsersDirectories) {
+    const ProgramPathSet paths = ProgramPathsFor("/usr/bin/orq.bin", false, "/cfg/Orq", "/home/u");
+    EXPECT_EQ(paths.appDir, "/usr/bin/");
+    EXPECT_EQ(paths.settingsFile, "/cfg/Orq" + kDelim + "orq.dat");
+    EXPECT_EQ(paths.presetDir, "/home/u" + kDelim);
+    const ProgramPathSet bare = ProgramPathsFor("/usr/bin/orq.bin", false, "", "");
+    EXPECT_EQ(bare.settingsFile, "/usr/bin/orq.dat");
+    EXPECT_EQ(bare.presetDir, "/usr/bin/");
+}
+
+TEST(ProgramPathsTest, DirectoryWritable) {
+    TempDir dir;
+    WriteFile(dir / "file", "");
+    fs::create_directory(dir / "ro");
+    ASSERT_EQ(chmod((dir / "ro").c_str(), 0555), 0);
+    EXPECT_TRUE(DirectoryWritable(dir.Path));
+    EXPECT_FALSE(DirectoryWritable(dir / "missing") || DirectoryWritable(dir / "file"));
+    EXPECT_EQ(DirectoryWritable(dir / "ro"), geteuid() == 0); // the superuser writes anywhere
+}
+
+TEST(ProgramPathsTest, InitBesideTheProgramOrInTheUsersDirectories) {
+    TempDir dir;
+    const ScopedEnv home("HOME", dir / "home");
+    const ScopedEnv config("XDG_CONFIG_HOME", dir / "cfg");
+    InitProgramPaths(dir / "Panel.exe");
+    EXPECT_EQ(AppDir, dir / "");
+    EXPECT_EQ(PresetDir, AppDir);
+    EXPECT_EQ(SettingsFile, dir / "Panel.dat");
+    // A directory that does not exist is unwritable even for the superuser.
+    InitProgramPaths(dir / "gone/orq-syv-settings");
+    EXPECT_EQ(AppDir, dir / "gone/");
+    EXPECT_EQ(SettingsFile, dir / "cfg/ORQ-SYV Settings/orq-syv-settings.dat");
+    EXPECT_EQ(PresetDir, dir / "home/");
+    EXPECT_FALSE(fs::exists(dir / "cfg")); // created only by a save
+    for (const char* invalid : {"", "relative"}) {
+        const ScopedEnv unset("XDG_CONFIG_HOME", invalid);
+        EXPECT_EQ(UserSettingsDir(), dir / "home/.config/ORQ-SYV Settings/") << invalid;
+    }
+}
+
+TEST(ProgramPathsTest, OwnProgramPathNamesThisTest) {
+    const fs::path own = OwnProgramPath();
+    EXPECT_TRUE(own.is_absolute()) << own;
+    EXPECT_EQ(own.filename(), "platform_tests");
+}
+
+} // namespace

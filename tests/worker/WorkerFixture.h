@@ -1,0 +1,71 @@
+// A unit on a simulated bus, opened and configured through the link layer as for an exchange,
+// and a device worker on it that reports to a RecorderSink.
+#pragma once
+
+#include "D2XXUnit_mod.h"
+#include "D2xxLoader.h"
+#include "RecorderSink.h"
+#include "SimBus.h"
+#include "SimDriver.h"
+#include "UnitThread.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+#include <thread>
+
+inline constexpr DWORD UnitLocation = 0x1011;
+inline const CommandFrame Poll = BuildCommandFrame(PollCode, 0);
+
+class WorkerFixture : public ::testing::Test {
+protected:
+    explicit WorkerFixture(sim::BusTiming timing = {},
+                           std::chrono::microseconds step = TDeviceThread::DefaultStep,
+                           bool sinkAccepts = true)
+        : bus(std::make_shared<sim::SimBus>(timing)), sink(sinkAccepts),
+          worker(std::make_unique<TDeviceThread>(&sink, step)) {}
+
+    void SetUp() override {
+        bus->Plug(
+            {UnitLocation, FT_DEVICE_232R, "SV731001", "ORQ-SYV-730", false, sim::MakeUnit(5, 1)});
+        sim::InstallBus(bus);
+        SetD2xxApi(sim::SimApi());
+        ShowLinkErrors = false;
+        LinkStatus = 0;
+        BaudRate = 115200;
+        WordLength = 8;
+        StopBits = 0;
+        Parity = 0;
+        FlowControl = 0;
+        ASSERT_EQ(Open_USB_Device_By_Device_Location(UnitLocation), FT_OK);
+        LinkReset();
+        ASSERT_EQ(LinkSetBaudRate() | LinkSetDataCharacteristics() | LinkSetFlowControl() |
+                      LinkSetTimeouts(2000, 2000) | LinkPurgeRx() | LinkPurgeTx(),
+                  FT_OK);
+        bus->ClearLogs();
+    }
+    void TearDown() override {
+        worker.reset();
+        LinkClose();
+        sim::InstallBus(nullptr);
+        SetD2xxApi(UnloadedD2xxApi());
+        ShowLinkErrors = true;
+    }
+
+    // Starts the worker and waits until it takes requests.
+    void StartWorker() {
+        worker->Start();
+        for (int i = 0; i < 5000 && !worker->IsRunning(); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        ASSERT_TRUE(worker->IsRunning());
+    }
+
+    static std::vector<std::uint8_t> Bytes(const auto& frame) {
+        return {frame.begin(), frame.end()};
+    }
+
+    std::shared_ptr<sim::SimBus> bus;
+    RecorderSink sink; // outlives the worker, which posts to it
+    std::unique_ptr<TDeviceThread> worker;
+};
