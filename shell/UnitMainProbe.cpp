@@ -1,4 +1,5 @@
 // The identification probe of the device list: which USB devices are units of the family.
+#include "UnitLine.h"
 #include "UnitMain.h"
 
 #include "D2XXUnit_mod.h"
@@ -34,11 +35,7 @@ bool DescriptionNamesFamily(const FT_DEVICE_LIST_INFO_NODE& node) {
 
 // Stores the unit's line settings and applies them, stopping at the first failure.
 bool ConfigureForProbe() {
-    BaudRate = 115200;
-    WordLength = 8;
-    StopBits = 0;
-    Parity = 0;
-    FlowControl = 0;
+    StoreUnitLineSettings();
     return LinkSetBaudRate() == FT_OK && LinkSetDataCharacteristics() == FT_OK &&
            LinkSetFlowControl() == FT_OK &&
            LinkSetTimeouts(ProbeTimeoutMs, ProbeTimeoutMs) == FT_OK && LinkPurgeRx() == FT_OK &&

@@ -4,6 +4,7 @@
 #include "MessageRecorder.h"
 #include "SimBus.h"
 #include "SimDriver.h"
+#include "UnitLine.h"
 
 #include <gtest/gtest.h>
 
@@ -211,11 +212,7 @@ TEST_F(LinkLayerTest, TransferCountIsCutToTheBuffer) {
 }
 
 TEST_F(LinkLayerTest, PollRoundTripWithUnit) {
-    BaudRate = 115200;
-    WordLength = 8;
-    StopBits = 0;
-    Parity = 0;
-    FlowControl = 0;
+    StoreUnitLineSettings();
     ASSERT_EQ(Open_USB_Device_By_Device_Location(UnitLocation), FT_OK);
     const FT_HANDLE opened = DeviceHandle;
     EXPECT_EQ(LinkReset(), FT_OK);

@@ -7,6 +7,7 @@
 #include "RecorderSink.h"
 #include "SimBus.h"
 #include "SimDriver.h"
+#include "UnitLine.h"
 #include "UnitThread.h"
 
 #include <gtest/gtest.h>
@@ -33,11 +34,7 @@ protected:
         SetD2xxApi(sim::SimApi());
         ShowLinkErrors = false;
         LinkStatus = 0;
-        BaudRate = 115200;
-        WordLength = 8;
-        StopBits = 0;
-        Parity = 0;
-        FlowControl = 0;
+        StoreUnitLineSettings();
         ASSERT_EQ(Open_USB_Device_By_Device_Location(UnitLocation), FT_OK);
         LinkReset();
         ASSERT_EQ(LinkSetBaudRate() | LinkSetDataCharacteristics() | LinkSetFlowControl() |
