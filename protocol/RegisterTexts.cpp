@@ -83,10 +83,10 @@ std::string TwoDigits(std::uint8_t value) {
     return text.append(Decimal(value));
 }
 
-// A fixed-point number counted in units of 10^-decimals, with "." as separator. Callers pass
+// A fixed-point number counted in units of 10^-decimals, with the given separator. Callers pass
 // values derived from an int, so negating cannot overflow. The sign goes with a negative count
 // only, so "-0.0" cannot come out.
-std::string FixedPoint(long long scaled, int decimals) {
+std::string FixedPoint(long long scaled, int decimals, char separator) {
     long long divisor = 1;
     for (int i = 0; i < decimals; ++i)
         divisor *= 10;
@@ -94,7 +94,7 @@ std::string FixedPoint(long long scaled, int decimals) {
     std::string fraction = Decimal(magnitude % divisor);
     fraction.insert(0, static_cast<std::size_t>(decimals) - fraction.size(), '0');
     std::string text = scaled < 0 ? "-" : "";
-    return text.append(Decimal(magnitude / divisor)).append(".").append(fraction);
+    return text.append(Decimal(magnitude / divisor)).append(1, separator).append(fraction);
 }
 
 // The entry of `table` for `code`, or the code in decimal beyond the table.
@@ -155,12 +155,12 @@ int ExtConfigCount(int generation) {
                            : static_cast<int>(ExtConfigNames1[0][0].size());
 }
 
-std::string GainText(int value) {
-    return FixedPoint(static_cast<long long>(value) - 60, 1);
+std::string GainText(int value, char decimalSeparator) {
+    return FixedPoint(static_cast<long long>(value) - 60, 1, decimalSeparator);
 }
 
-std::string MicGainText(int value) {
-    return FixedPoint(2300 + 75 * static_cast<long long>(value), 2);
+std::string MicGainText(int value, char decimalSeparator) {
+    return FixedPoint(2300 + 75 * static_cast<long long>(value), 2, decimalSeparator);
 }
 
 std::string ProtocolVersionText(std::uint8_t protocol) {

@@ -40,10 +40,11 @@ std::string ExtOutLabel(bool aes, int output); // output 1 or 2
 int ExtSourceCount(int generation);
 int ExtConfigCount(int generation);
 
-// (v - 60) / 10 with one decimal: 0 -> "-6.0", 60 -> "0.0", 120 -> "6.0".
-std::string GainText(int value);
+// (v - 60) / 10 with one decimal: 0 -> "-6.0", 60 -> "0.0", 120 -> "6.0". The separator is
+// the one given, never the locale's.
+std::string GainText(int value, char decimalSeparator = '.');
 // 23 + 0.75 v with two decimals: 0 -> "23.00", 63 -> "70.25".
-std::string MicGainText(int value);
+std::string MicGainText(int value, char decimalSeparator = '.');
 
 // Protocol byte 0x40 -> "4.0" (each nibble in decimal).
 std::string ProtocolVersionText(std::uint8_t protocol);

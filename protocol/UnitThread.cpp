@@ -63,16 +63,18 @@ bool TDeviceThread::IsRunning() const {
     return !Finished.load(std::memory_order_acquire) && ThreadHandle.joinable();
 }
 
-void TDeviceThread::Post(std::uint8_t code, std::uint8_t value, ReplyTag tag) {
+bool TDeviceThread::Post(std::uint8_t code, std::uint8_t value, ReplyTag tag) {
     if (code == BlockWriteCode || !IsRunning())
-        return;
+        return false;
     Enqueue({WM_DEV_COMMAND, tag, std::uint32_t{value} | std::uint32_t{code} << 8, nullptr});
+    return true;
 }
 
-void TDeviceThread::Post(std::unique_ptr<RegisterBlock> block, ReplyTag tag) {
+bool TDeviceThread::Post(std::unique_ptr<RegisterBlock> block, ReplyTag tag) {
     if (!block || !IsRunning())
-        return;
+        return false;
     Enqueue({WM_DEV_BLOCK, tag, 0, std::move(block)});
+    return true;
 }
 
 void TDeviceThread::Enqueue(Request request) {

@@ -53,12 +53,12 @@ public:
 
     // Queues command `code` with `value` (WM_DEV_COMMAND), to be sent in place of a poll in a
     // later turn, in posting order. Code 255 is the block write and needs its block: it is
-    // never queued as a command. Dropped unless IsRunning.
-    void Post(std::uint8_t code, std::uint8_t value, ReplyTag tag);
+    // never queued as a command. Dropped unless IsRunning. Returns whether it was queued.
+    bool Post(std::uint8_t code, std::uint8_t value, ReplyTag tag);
     // Queues a block write (code 255, WM_DEV_BLOCK). The block belongs to the worker from here
     // on; it is released once taken for its turn, when the exchange is stopped, or at once when
     // not running.
-    void Post(std::unique_ptr<RegisterBlock> block, ReplyTag tag);
+    bool Post(std::unique_ptr<RegisterBlock> block, ReplyTag tag);
 
 private:
     // Receives WM_DEV_STATUS and WM_DEV_STOPPED; set once at construction.

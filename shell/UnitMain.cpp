@@ -75,7 +75,7 @@ void TFormMain::AppIdle() {
 }
 
 void TFormMain::TimerTimer(QObject* sender) {
-    if (!Timer->isActive() && sender)
+    if ((!Timer->isActive() && sender) || unitOpen_)
         return;
     Timer->stop();
     if (LinkCreateDeviceList() != FT_OK || LinkGetDeviceList() != FT_OK) {
@@ -147,6 +147,7 @@ void TFormMain::ClearList() {
 
 void TFormMain::OpenSelected() {
     Timer->stop();
+    OpenUnit();
     ShowLinkErrors = false;
     TimerTimer(nullptr);
 }

@@ -57,8 +57,13 @@ public:
     bool ListUnchanged();
     void RebuildList();
     void ClearList();
-    // Double click, Enter or Space: stops the timer and runs a refresh pass at once.
+    // Double click, Enter or Space: stops the timer, opens the selected unit's panel and, once
+    // it has closed, runs a refresh pass at once.
     void OpenSelected();
+    // Opens and sets up the selected unit, runs its panel modally with this window hidden, and
+    // closes the unit again. Does nothing without a selected row; a failing driver call while
+    // the unit is opened shows its dialog and no panel.
+    void OpenUnit();
 
     void LoadWindowSettings();
     void SaveWindowSettings();
@@ -74,7 +79,12 @@ protected:
 
 private:
     void AppIdle();
+    // OpenUnit's work once the row is chosen.
+    void RunUnit(const TGPIItem& unit);
     void FormCloseQuery(bool& canClose);
+    // True while OpenUnit runs: the link then belongs to the unit being opened or its worker,
+    // and no refresh pass may touch it.
+    bool unitOpen_ = false;
     // The accepted entries of DeviceInfoList, probing each candidate; `show` adds each one to
     // the list view as it is found.
     std::vector<TGPIItem> CollectUnits(bool show);

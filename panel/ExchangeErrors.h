@@ -1,0 +1,11 @@
+// What the operator is told when the exchange with the unit has failed.
+#pragma once
+
+#include "WorkerResult.h"
+
+#include <cstdint>
+#include <string>
+
+// The message box text for a failed exchange; "\r\n" separates its lines.
+std::string ExchangeErrorText(std::int32_t exitResult, std::int32_t exitLinkStatus,
+                              std::uint8_t deviceError);
