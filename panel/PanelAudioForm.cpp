@@ -112,7 +112,7 @@ QWidget* TFormEdit::BuildAudioGroup(QWidget* parent) {
     for (int n = 1; n <= 2; ++n) {
         const QString output = QString("EXT OUT %1").arg(n);
         LabExtOuts[static_cast<std::size_t>(n)] = Caption("", GBoxEXT);
-        LabExtOuts[static_cast<std::size_t>(n)]->setObjectName(QString("LabExtOut%1").arg(n));
+        Name(LabExtOuts[static_cast<std::size_t>(n)], QString("LabExtOut%1").arg(n));
         auto* bar = new TTrackBar(QString("TBarEXT%1").arg(n), output + " gain", GainMaximum,
                                   GainTickStep, GBoxEXT);
         ext->addWidget(LabExtOuts[static_cast<std::size_t>(n)], n, 0, Qt::AlignRight);
@@ -146,7 +146,7 @@ QWidget* TFormEdit::BuildAudioGroup(QWidget* parent) {
         row->addStretch(1);
         for (const auto& [name, text] : panels) {
             QLabel* caption = Caption(text, GBoxAudio);
-            caption->setObjectName(name);
+            Name(caption, name);
             row->addWidget(caption);
             row->addStretch(1);
         }

@@ -27,7 +27,7 @@ constexpr int ValueWidth = 150;
 
 QLabel* Picture(const QString& name, CornerSide side, QWidget* parent) {
     auto* picture = new QLabel(parent);
-    picture->setObjectName(name);
+    Name(picture, name);
     picture->setPixmap(CornerPicture(side));
     picture->setFixedSize(CornerPictureSize);
     return picture;
@@ -53,7 +53,7 @@ void TFormEdit::BuildForm() {
     setAttribute(Qt::WA_QuitOnClose, false);
 
     PanelBack = new QWidget(this);
-    PanelBack->setObjectName("PanelBack");
+    Name(PanelBack, "PanelBack");
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
     outer->addWidget(PanelBack);
@@ -107,7 +107,7 @@ QWidget* TFormEdit::BuildInputGroup(QWidget* parent) {
     auto* grid = new QGridLayout(GBoxInput);
     PanInputFormat = Value("PanInputFormat", GBoxInput, ValueWidth);
     PanInputAudio = new QWidget(GBoxInput);
-    PanInputAudio->setObjectName("PanInputAudio");
+    Name(PanInputAudio, "PanInputAudio");
     auto* audio = new QHBoxLayout(PanInputAudio);
     audio->setContentsMargins(0, 0, 0, 0);
     for (std::size_t i = 1; i <= 4; ++i) {
@@ -135,7 +135,7 @@ QWidget* TFormEdit::BuildOutputGroup(QWidget* parent) {
     MBtnBars = new TMenuButton("MBtnBars", "Bars", GBoxOutput);
     MBtnLossMode = new TMenuButton("MBtnLossMode", "Loss mode", GBoxOutput);
     PanOutputAudio = new QWidget(GBoxOutput);
-    PanOutputAudio->setObjectName("PanOutputAudio");
+    Name(PanOutputAudio, "PanOutputAudio");
     auto* audio = new QHBoxLayout(PanOutputAudio);
     audio->setContentsMargins(0, 0, 0, 0);
     for (int i = 1; i <= 4; ++i) {

@@ -5,6 +5,11 @@
 
 namespace panel_style {
 
+void Name(QWidget* control, const QString& name) {
+    control->setObjectName(name);
+    control->setAccessibleDescription(name);
+}
+
 QLabel* Caption(const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
     SetTextColour(label, CaptionWhite);

@@ -22,6 +22,8 @@ inline const QColor OffText{85, 85, 85}; // audio group off, phantom power off
 inline const QColor HotTrack{192, 192, 192};
 inline const QColor ButtonFrame{128, 128, 128};
 
+// Gives a control its name, which is also what tests find it by as its accessible description.
+void Name(QWidget* control, const QString& name);
 // A static caption in the form's white text.
 QLabel* Caption(const QString& text, QWidget* parent);
 // Bold and pale yellow: the look of every control that shows a value.

@@ -87,7 +87,7 @@ void TFormEdit::WMDevStatus(std::uint32_t wParam, std::unique_ptr<StatusReply> r
 void TFormEdit::ShowIdentity(const StatusReply& r, const StatusReply& shown) {
     if (Changed(r, shown, ReplyVariant) || Changed(r, shown, ReplyModelHigh, 2)) {
         const std::uint16_t model = ModelNumberOf(r[ReplyModelHigh], r[ReplyModelLow]);
-        GBoxDevice->setTitle(Text(" " + UnitName(model, r[ReplyVariant])));
+        GBoxDevice->setTitle(" " + Text(UnitName(model, r[ReplyVariant])));
         PanSN->setText(Text(UnitSerial));
     }
     if (Changed(r, shown, ReplyProtocol))
