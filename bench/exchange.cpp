@@ -7,7 +7,17 @@
 #include "SimDriver.h"
 #include "UnitThread.h"
 
+#if defined(_WIN32)
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX // the C++ library of MinGW defines it already
+#define NOMINMAX
+#endif
+#include <windows.h>
+#else
 #include <sys/resource.h>
+#endif
 
 #include <algorithm>
 #include <chrono>
@@ -70,11 +80,22 @@ bool OpenUnit() {
            LinkPurgeRx() == FT_OK && LinkPurgeTx() == FT_OK;
 }
 
+// User and system CPU time of the whole process so far.
 double CpuSeconds() {
+#if defined(_WIN32)
+    FILETIME created{}, exited{}, kernel{}, user{};
+    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+    // FILETIME counts 100 ns intervals.
+    const auto seconds = [](const FILETIME& t) {
+        return (static_cast<double>(t.dwHighDateTime) * 4294967296.0 + t.dwLowDateTime) / 1e7;
+    };
+    return seconds(user) + seconds(kernel);
+#else
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     const auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+#endif
 }
 
 double Percentile(std::vector<double> values, double fraction) {

@@ -49,8 +49,6 @@ void TFormEdit::BuildForm() {
     // A dialog border with only the system menu among the title bar's buttons.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    // Closing the panel must never end the program, even while the device list is hidden.
-    setAttribute(Qt::WA_QuitOnClose, false);
 
     PanelBack = new QWidget(this);
     Name(PanelBack, "PanelBack");
@@ -80,6 +78,18 @@ void TFormEdit::BuildForm() {
     MBtnFormat->SetDropDownMenu(PMFormat);
     MBtnBars->SetDropDownMenu(PMBars);
     MBtnLossMode->SetDropDownMenu(PMLossMode);
+
+    // Hidden contents keep their place, so the panel has its full size from the start and does
+    // not jump when the first reply shows them.
+    for (QWidget* box : {static_cast<QWidget*>(GBoxDevice), static_cast<QWidget*>(GBoxInput),
+                         static_cast<QWidget*>(GBoxOutput), static_cast<QWidget*>(GBoxSDI),
+                         static_cast<QWidget*>(GBoxEXT), static_cast<QWidget*>(GBoxMIC),
+                         static_cast<QWidget*>(GBoxPreset)})
+        for (QWidget* child : box->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            QSizePolicy policy = child->sizePolicy();
+            policy.setRetainSizeWhenHidden(true);
+            child->setSizePolicy(policy);
+        }
 }
 
 void TFormEdit::BuildHeader(QWidget* parent) {

@@ -71,6 +71,7 @@ void TFormEdit::FormCreate() {
     LookUpControls();
     FillValueMenus();
     ConnectHandlers();
+    ConnectPresetHandlers();
     LabExtOuts[1]->setText(Text(ExtOutLabel(AesVariant, 1).c_str()));
     LabExtOuts[2]->setText(Text(ExtOutLabel(AesVariant, 2).c_str()));
     HideGroups();

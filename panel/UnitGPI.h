@@ -74,6 +74,19 @@ public:
     // is not running.
     void QueueBlock(const RegisterBlock& block);
 
+    // Presets. Both file dialogs open in PresetDir, and a chosen file's directory becomes
+    // PresetDir at once, whether or not the file can then be written or read.
+    // "Save...": writes the newest reply's register block to a preset file of the operator's
+    // choice; "Cannot Save File" when it cannot be written, any earlier file being kept intact.
+    void MenuSaveFileClick();
+    // "Load From File...": queues the block of a preset file of the operator's choice, with the
+    // unit's own values for the microphone and EXT registers it has no use for; "Invalid File
+    // Format" and nothing queued when the file cannot be read or is not a preset.
+    void MenuLoadFileClick();
+    // "Load Factory Defaults": after a Yes to the confirmation (No being the default), queues the
+    // whole factory block, registers 26..39 included, on every variant.
+    void MenuLoadFactoryClick();
+
     // The form's controls.
     QWidget* PanelBack = nullptr;
     QLabel* ImageLeft = nullptr;
@@ -147,6 +160,8 @@ private:
     void LookUpControls();
     void FillValueMenus();
     void ConnectHandlers();
+    // Names the items of PMLoad and connects them and BtnSave to the preset handlers.
+    void ConnectPresetHandlers();
     // A radio item of `menu` with its Tag, clicked through CommandBtnClick.
     void AddValueItem(TPopupMenu* menu, const QString& caption, int tag);
     // Greys the item out and takes its click handler away, so that it can never be sent.

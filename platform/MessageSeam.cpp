@@ -12,7 +12,7 @@ MessageHandler& CurrentHandler() {
 
 MessageAnswer FallbackAnswer(const MessageRequest& request) {
     std::fprintf(stderr, "%s: %s\n", request.caption.c_str(), request.text.c_str());
-    return request.buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok;
+    return request.buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::No;
 }
 
 } // namespace

@@ -7,7 +7,11 @@
 #include <string>
 
 enum class MessageIcon { Error, Warning, Information, Question };
-enum class MessageButtons { Ok, YesNo };
+enum class MessageButtons {
+    Ok,
+    YesNo,
+    YesNoDefaultNo, // Yes and No with No as the default button: Enter answers No
+};
 
 // Answers carry the numbers of the modal results they stand for.
 enum class MessageAnswer { Ok = 1, Cancel = 2, Yes = 6, No = 7 };

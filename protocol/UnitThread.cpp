@@ -5,7 +5,17 @@
 #include <algorithm>
 #include <utility>
 
-#if defined(__linux__)
+#if defined(_WIN32)
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX // the C++ library of MinGW defines it already
+#define NOMINMAX
+#endif
+#include <windows.h>
+// After windows.h, which it needs.
+#include <timeapi.h>
+#elif defined(__linux__)
 #include <sys/prctl.h>
 #endif
 
@@ -21,14 +31,29 @@ std::uint32_t TickCount() {
         duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
-// The worker's 1 ms steps set the pace of the exchange. Linux lets a sleeping thread wake up to
-// 50 us late by default, which adds up over the steps of every reply wait; the worker asks for
-// exact wake-ups on its own thread.
-void WakeOnTime() {
-#if defined(__linux__)
-    prctl(PR_SET_TIMERSLACK, 1UL);
+// The worker's 1 ms steps set the pace of the exchange, so it asks for wake-ups on time while
+// it runs. Linux lets a sleeping thread wake up to 50 us late by default, which adds up over the
+// steps of every reply wait: the worker's own thread asks for exact wake-ups. Windows rounds
+// every sleep up to its timer tick, about 15.6 ms unless some program asks for 1 ms ticks: the
+// worker asks for them until its exchange has ended, as the system requires each request to be
+// paired with its release.
+class WakeOnTime {
+public:
+    WakeOnTime() {
+#if defined(_WIN32)
+        timeBeginPeriod(1);
+#elif defined(__linux__)
+        prctl(PR_SET_TIMERSLACK, 1UL);
 #endif
-}
+    }
+    ~WakeOnTime() {
+#if defined(_WIN32)
+        timeEndPeriod(1);
+#endif
+    }
+    WakeOnTime(const WakeOnTime&) = delete;
+    WakeOnTime& operator=(const WakeOnTime&) = delete;
+};
 
 } // namespace
 
@@ -98,7 +123,7 @@ void TDeviceThread::Sleep() const {
 void TDeviceThread::WorkerLoop() {
     // The queue lives in the object, so requests can be taken from the moment Post sees this.
     Finished.store(false, std::memory_order_release);
-    WakeOnTime();
+    const WakeOnTime onTime;
     DeviceMessageSink* const window = Window;
     StatusReply lastDelivered;
     lastDelivered.fill(0xFF); // no reply looks like this, so the first accepted one differs

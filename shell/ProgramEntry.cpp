@@ -34,7 +34,11 @@ int ProgramEntry(QApplication& app) {
         std::fprintf(stderr, "%s\n", driver.error.c_str());
     SetD2xxApi(driver.api);
 
+    // The program ends when the device list closes, never because the last visible window went:
+    // while a panel is open the list is hidden, and a dialog over the panel may be the last one.
+    app.setQuitOnLastWindowClosed(false);
     TFormMain mainWindow;
+    QObject::connect(&mainWindow, &TFormMain::Closed, &app, &QCoreApplication::quit);
     mainWindow.show();
     return app.exec();
 }

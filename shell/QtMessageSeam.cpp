@@ -22,11 +22,13 @@ QMessageBox::Icon IconOf(MessageIcon icon) {
 }
 
 MessageAnswer ShowQtMessage(const MessageRequest& request) {
-    const bool yesNo = request.buttons == MessageButtons::YesNo;
+    const bool yesNo = request.buttons != MessageButtons::Ok;
     QMessageBox box(IconOf(request.icon), QString::fromStdString(request.caption),
                     QString::fromStdString(request.text),
                     yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
                     QApplication::activeWindow());
+    if (request.buttons == MessageButtons::YesNoDefaultNo)
+        box.setDefaultButton(QMessageBox::No);
     switch (box.exec()) {
     case QMessageBox::Yes:
         return MessageAnswer::Yes;

@@ -49,6 +49,12 @@ TFormMain::TFormMain(QWidget* parent) : QWidget(parent) {
     LView->header()->setSectionsMovable(false);
     LView->header()->setMinimumSectionSize(MinimumColumnWidth);
     LView->header()->setStretchLastSection(true);
+    // The row with the keyboard focus is the selected one, so that Enter opens the row the
+    // operator sees marked, also the one the list marks by itself when it gets the focus.
+    connect(LView, &QTreeWidget::currentItemChanged, this, [](QTreeWidgetItem* current) {
+        if (current)
+            current->setSelected(true);
+    });
     LView->installEventFilter(this);
     LView->viewport()->installEventFilter(this);
     auto* layout = new QVBoxLayout(this);
@@ -167,10 +173,12 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
 void TFormMain::closeEvent(QCloseEvent* event) {
     bool canClose = true;
     FormCloseQuery(canClose);
-    if (canClose)
+    if (canClose) {
         event->accept();
-    else
+        emit Closed();
+    } else {
         event->ignore();
+    }
 }
 
 void TFormMain::FormCloseQuery(bool& canClose) {

@@ -73,6 +73,10 @@ public:
     std::vector<TGPIItem> Units;
     std::int32_t UnitCount = 0;
 
+signals:
+    // The window has agreed to close: the program ends.
+    void Closed();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -1,5 +1,6 @@
 // Program entry. Command-line parameters are ignored.
 #include "ProgramEntry.h"
+#include "QtFileDialogs.h"
 #include "QtMessageSeam.h"
 #include "Screenshot.h"
 
@@ -8,6 +9,7 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     InstallQtMessageBoxes();
+    InstallQtFileDialogs();
     ArrangeScreenshotIfAsked();
     return ProgramEntry(app);
 }

@@ -107,6 +107,11 @@ void SimBus::KeepLogs(bool keep) {
     keepLogs_ = keep;
 }
 
+void SimBus::WriteFramesTo(std::string path) {
+    std::lock_guard lock(mutex_);
+    frameFile_ = std::move(path);
+}
+
 void SimBus::ClearLogs() {
     std::lock_guard lock(mutex_);
     frames_.clear();
@@ -118,17 +123,18 @@ bool SimBus::WaitForFrames(std::size_t count, std::chrono::milliseconds timeout)
     return framesLogged_.wait_for(lock, timeout, [&] { return frames_.size() >= count; });
 }
 
-// A location names the plugged device that has it, else the last one that had it.
+// A location names the device that has it and is still there, else the last one that had it.
 SimBus::Device* SimBus::FindDevice(DWORD locationId) {
     return const_cast<Device*>(std::as_const(*this).FindDevice(locationId));
 }
 
 const SimBus::Device* SimBus::FindDevice(DWORD locationId) const {
     const Device* found = nullptr;
+    const auto now = Clock::now();
     for (const auto& device : devices_) {
         if (device->spec.locationId != locationId)
             continue;
-        if (device->plugged)
+        if (!device->Gone(now))
             return device.get();
         found = device.get();
     }

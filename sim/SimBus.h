@@ -113,6 +113,10 @@ public:
     // Logging is on from the start; a bus that nobody inspects (the shared library's) turns it
     // off so that a long run does not grow without bound.
     void KeepLogs(bool keep);
+    // Also appends every frame a unit receives to the text file at `path`, one line each: the
+    // location in hexadecimal, then the bytes in hexadecimal. For tests of the whole program,
+    // which sees the simulator only as a driver library. An empty path stops it.
+    void WriteFramesTo(std::string path);
 
     // Blocks until at least `count` frames have been logged or `timeout` has passed; returns
     // whether they were.
@@ -158,6 +162,7 @@ private:
     std::vector<DWORD> snapshot_; // locations listed by the last CreateDeviceInfoList
     FT_STATUS listFailures_[2] = {FT_OK, FT_OK};
     bool keepLogs_ = true;
+    std::string frameFile_;
     std::vector<SimFrame> frames_;
     std::vector<SimCall> calls_;
 };

@@ -4,6 +4,7 @@
 #include "SimBusState.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <thread>
 
@@ -13,6 +14,18 @@ namespace {
 
 constexpr ULONG MinBaudRate = 300;
 constexpr ULONG MaxBaudRate = 3000000;
+
+void AppendFrameLine(const std::string& path, DWORD location, const std::uint8_t* bytes,
+                     std::size_t count) {
+    std::FILE* file = std::fopen(path.c_str(), "a");
+    if (!file)
+        return;
+    std::fprintf(file, "%X", static_cast<unsigned>(location));
+    for (std::size_t i = 0; i < count; ++i)
+        std::fprintf(file, " %02X", bytes[i]);
+    std::fputc('\n', file);
+    std::fclose(file);
+}
 
 } // namespace
 
@@ -177,6 +190,8 @@ FT_STATUS SimBus::Write(FT_HANDLE handle, void* buffer, DWORD count, DWORD* byte
         frames_.push_back({device.spec.locationId, now, arrival, {bytes, bytes + count}});
         framesLogged_.notify_all();
     }
+    if (!frameFile_.empty())
+        AppendFrameLine(frameFile_, device.spec.locationId, bytes, count);
 
     if (device.spec.unit && state->LineMatchesUnit()) {
         UnitState& unit = *device.spec.unit;

@@ -26,6 +26,8 @@ const D2xxApi& Driver() {
             }
         }
         bus->KeepLogs(false);
+        if (const char* frames = std::getenv("ORQ_SYV_SIM_FRAMES"))
+            bus->WriteFramesTo(frames);
         sim::InstallBus(bus);
     });
     return sim::SimApi();

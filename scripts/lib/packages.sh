@@ -1,17 +1,35 @@
 # Sourced by the scripts: require_packages NAME... installs the Debian packages that are missing
-# (as root), or prints the one apt-get line that would and stops (as anyone else).
+# (as root), or prints the apt-get line that would and stops (as anyone else). A name may carry
+# an architecture (wine32:i386); a foreign architecture that dpkg does not know yet is added
+# first.
 require_packages() {
-    local missing=() pkg
+    local missing=() arches=() pkg arch
     for pkg in "$@"; do
         dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" ||
             missing+=("$pkg")
     done
     [ ${#missing[@]} -eq 0 ] && return 0
+    for pkg in "${missing[@]}"; do
+        arch=${pkg#*:}
+        if [ "$arch" != "$pkg" ] && [ "$arch" != "$(dpkg --print-architecture)" ] &&
+            ! dpkg --print-foreign-architectures | grep -qx "$arch" &&
+            [[ " ${arches[*]} " != *" $arch "* ]]; then
+            arches+=("$arch")
+        fi
+    done
     if [ "$(id -u)" -ne 0 ]; then
         echo "Missing packages. Install them with:"
+        for arch in "${arches[@]}"; do
+            echo "  sudo dpkg --add-architecture $arch"
+        done
+        [ ${#arches[@]} -eq 0 ] || echo "  sudo apt-get update"
         echo "  sudo apt-get install -y ${missing[*]}"
         exit 1
     fi
+    for arch in "${arches[@]}"; do
+        echo "Adding the architecture $arch"
+        dpkg --add-architecture "$arch"
+    done
     echo "Installing: ${missing[*]}"
     export DEBIAN_FRONTEND=noninteractive
     apt-get update -q
@@ -22,3 +40,11 @@ require_packages() {
 BUILD_PACKAGES=(cmake make g++ libgtest-dev locales-all qt6-base-dev fonts-dejavu-core)
 # What running the program without a display needs.
 HEADLESS_PACKAGES=(xvfb xauth)
+# What the 32-bit Windows build and its tests under wine need.
+WINDOWS_PACKAGES=(cmake make g++-mingw-w64-i686-posix googletest wine wine32:i386)
+# What the end-to-end test drives the program with: the accessibility bus and its Python
+# client, the keyboard, and screenshots.
+E2E_PACKAGES=(xvfb xauth dbus dbus-x11 at-spi2-core python3 python3-pyatspi python3-xlib
+    xdotool imagemagick)
+# What fuzzing the preset parser needs: clang with libFuzzer and the sanitizers' run-time.
+FUZZ_PACKAGES=(clang libclang-rt-dev)

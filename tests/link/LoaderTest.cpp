@@ -1,6 +1,7 @@
 #include "D2XXUnit_mod.h"
 #include "D2xxLoader.h"
 #include "MessageRecorder.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -65,8 +66,8 @@ void ExpectRefusesEverything(const D2xxApi& api) {
 class LoaderTest : public ::testing::Test {
 protected:
     void TearDown() override {
-        unsetenv("ORQ_SYV_D2XX");
-        unsetenv("ORQ_SYV_SIM");
+        UnsetEnv("ORQ_SYV_D2XX");
+        UnsetEnv("ORQ_SYV_SIM");
         SetD2xxApi(UnloadedD2xxApi());
     }
 };
@@ -80,7 +81,7 @@ TEST_F(LoaderTest, LinkLayerWithoutDriverFailsEveryCall) {
 
 TEST_F(LoaderTest, MissingLibraryYieldsRefusingTable) {
     const std::string file = "/nonexistent/libnothing-d2xx.so";
-    setenv("ORQ_SYV_D2XX", file.c_str(), 1);
+    SetEnv("ORQ_SYV_D2XX", file);
     const DriverLoad load = LoadD2xxDriver();
     EXPECT_FALSE(load.loaded);
     EXPECT_EQ(load.library, file);
@@ -89,7 +90,7 @@ TEST_F(LoaderTest, MissingLibraryYieldsRefusingTable) {
 }
 
 TEST_F(LoaderTest, LibraryLackingAnEntryPointIsNotUsed) {
-    setenv("ORQ_SYV_D2XX", D2XX_PARTIAL_PATH, 1);
+    SetEnv("ORQ_SYV_D2XX", D2XX_PARTIAL_PATH);
     const DriverLoad load = LoadD2xxDriver();
     EXPECT_FALSE(load.loaded);
     EXPECT_NE(load.error.find("FT_GetStatus"), std::string::npos) << load.error;
@@ -100,21 +101,19 @@ TEST_F(LoaderTest, LibraryLackingAnEntryPointIsNotUsed) {
 TEST_F(LoaderTest, UnsetOrEmptyVariableMeansDefaultLibrary) {
     for (const char* value : {static_cast<const char*>(nullptr), ""}) {
         if (value == nullptr) {
-            unsetenv("ORQ_SYV_D2XX");
+            UnsetEnv("ORQ_SYV_D2XX");
         } else {
-            setenv("ORQ_SYV_D2XX", value, 1);
+            SetEnv("ORQ_SYV_D2XX", value);
         }
         EXPECT_EQ(LoadD2xxDriver().library, DefaultDriverLibrary());
     }
 }
 
 TEST_F(LoaderTest, SimulatorLibraryListsConfiguredDevices) {
-    setenv("ORQ_SYV_SIM",
-           "bus,instant;"
-           "unit,serial=A1,loc=0x1011,desc=ORQ-SYV-730 A,variant=4,gen=2;"
-           "unit,serial=B2,loc=0x1012,desc=ORQ-SYV-730 B",
-           1);
-    setenv("ORQ_SYV_D2XX", D2XXSIM_PATH, 1);
+    SetEnv("ORQ_SYV_SIM", "bus,instant;"
+                          "unit,serial=A1,loc=0x1011,desc=ORQ-SYV-730 A,variant=4,gen=2;"
+                          "unit,serial=B2,loc=0x1012,desc=ORQ-SYV-730 B");
+    SetEnv("ORQ_SYV_D2XX", D2XXSIM_PATH);
     const DriverLoad load = LoadD2xxDriver();
     ASSERT_TRUE(load.loaded) << load.error;
     EXPECT_EQ(load.error, "");

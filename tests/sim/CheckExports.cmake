@@ -1,14 +1,25 @@
-# cmake -DNM=<nm> -DLIBRARY=<file> -P CheckExports.cmake
-# Fails unless the library defines exactly the fourteen driver entry points and nothing else.
-execute_process(COMMAND ${NM} -D --defined-only ${LIBRARY}
-                OUTPUT_VARIABLE listing RESULT_VARIABLE status)
-if(NOT status EQUAL 0)
-  message(FATAL_ERROR "nm failed on ${LIBRARY}")
+# cmake -DNM=<nm> -DLIBRARY=<file> -P CheckExports.cmake         (an ELF shared library)
+# cmake -DOBJDUMP=<objdump> -DLIBRARY=<file> -P CheckExports.cmake (a Windows DLL)
+# Fails unless the library exports exactly the fourteen driver entry points, under their plain
+# names, and nothing else.
+if(OBJDUMP)
+  execute_process(COMMAND ${OBJDUMP} -p ${LIBRARY} OUTPUT_VARIABLE listing RESULT_VARIABLE status)
+  # The export names stand in the table after "[Ordinal/Name Pointer] Table", one per line:
+  # "\t[   0] FT_Close", up to the first empty line.
+  string(REGEX MATCH "\\[Ordinal/Name Pointer\\] Table\n([^\n]+\n)*" table "${listing}")
+  string(REGEX MATCHALL "\t\\[ *[0-9]+\\] [^\n]+" lines "${table}")
+else()
+  execute_process(COMMAND ${NM} -D --defined-only ${LIBRARY}
+                  OUTPUT_VARIABLE listing RESULT_VARIABLE status)
+  string(REGEX MATCHALL "[^\n]+" lines "${listing}")
 endif()
-string(REGEX MATCHALL "[^\n]+" lines "${listing}")
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "cannot list the exports of ${LIBRARY}")
+endif()
 set(names)
 foreach(line IN LISTS lines)
-  string(REGEX REPLACE "^.* " "" name "${line}")
+  string(STRIP "${line}" line)
+  string(REGEX REPLACE "^.*[ \t]" "" name "${line}")
   list(APPEND names ${name})
 endforeach()
 list(SORT names)

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <thread>
 
 namespace {
@@ -171,9 +173,16 @@ TEST_F(SimBusTest, LogsFramesAndCallsInOrder) {
     bus->ClearLogs();
     EXPECT_TRUE(bus->Frames().empty());
     bus->KeepLogs(false);
+    const std::string file = testing::TempDir() + "sim-frames.txt";
+    std::remove(file.c_str());
+    bus->WriteFramesTo(file);
     Send(handle, Command(0, 0));
     EXPECT_TRUE(bus->Frames().empty());
     EXPECT_TRUE(bus->Calls().empty());
+    std::ifstream lines(file);
+    std::string line;
+    std::getline(lines, line);
+    EXPECT_EQ(line, "2001 52 50 02 00 00 0C 2D");
 }
 
 struct InjectedFailure {

@@ -6,18 +6,48 @@
 #include <fstream>
 #include <iterator>
 #include <optional>
+#include <random>
 #include <string>
 
 namespace fs = std::filesystem;
 
+// Sets an environment variable for this process and the libraries it has loaded.
+inline void SetEnv(const char* name, const std::string& value) {
+#if defined(_WIN32)
+    _putenv_s(name, value.c_str());
+#else
+    setenv(name, value.c_str(), 1);
+#endif
+}
+
+inline void UnsetEnv(const char* name) {
+#if defined(_WIN32)
+    _putenv_s(name, ""); // an empty value removes the variable
+#else
+    unsetenv(name);
+#endif
+}
+
 // A fresh directory, removed with everything in it at the end.
 struct TempDir {
     TempDir() {
-        std::string pattern = fs::temp_directory_path() / "orq_test_XXXXXX";
+#if defined(_WIN32)
+        // No mkdtemp: try random names until one is new.
+        std::random_device source;
+        do
+            Path = fs::temp_directory_path() / ("orq_test_" + std::to_string(source()));
+        while (!fs::create_directory(Path));
+#else
+        std::string pattern = (fs::temp_directory_path() / "orq_test_XXXXXX").string();
         Path = mkdtemp(pattern.data());
+#endif
     }
-    ~TempDir() { fs::remove_all(Path); }
-    std::string operator/(const std::string& name) const { return Path / name; }
+    ~TempDir() {
+        fs::remove_all(Path);
+    }
+    std::string operator/(const std::string& name) const {
+        return (Path / name).string();
+    }
     fs::path Path;
 };
 
@@ -30,7 +60,7 @@ struct ScopedEnv {
     }
     ~ScopedEnv() { Set(old); }
     void Set(const std::optional<std::string>& value) {
-        value ? setenv(name, value->c_str(), 1) : unsetenv(name);
+        value ? SetEnv(name, *value) : UnsetEnv(name);
     }
     const char* name;
     std::optional<std::string> old;

@@ -61,6 +61,12 @@ public:
             [](const auto& all) { return !all.empty() && all.back().message == WM_DEV_STOPPED; });
     }
 
+    // Forgets what was recorded so far.
+    void Clear() {
+        std::lock_guard lock(mutex_);
+        messages_.clear();
+    }
+
 private:
     const bool accept_;
     std::mutex mutex_;
