@@ -5,13 +5,7 @@
 #include <system_error>
 
 #if defined(_WIN32)
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX // the C++ library of MinGW defines it already
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "WindowsApi.h"
 #else
 #include <pwd.h>
 #include <unistd.h>

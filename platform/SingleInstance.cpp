@@ -1,13 +1,7 @@
 #include "SingleInstance.h"
 
 #if defined(_WIN32)
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX // the C++ library of MinGW defines it already
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "WindowsApi.h"
 #else
 #include <cerrno>
 #include <cstdlib>

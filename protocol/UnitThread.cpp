@@ -6,13 +6,7 @@
 #include <utility>
 
 #if defined(_WIN32)
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX // the C++ library of MinGW defines it already
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "WindowsApi.h"
 // After windows.h, which it needs.
 #include <timeapi.h>
 #elif defined(__linux__)

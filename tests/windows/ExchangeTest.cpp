@@ -19,13 +19,7 @@
 #include <utility>
 #include <vector>
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX // the C++ library of MinGW defines it already
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "WindowsApi.h"
 
 namespace {
 

@@ -8,13 +8,7 @@
 
 #include <string>
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX // the C++ library of MinGW defines it already
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "WindowsApi.h"
 
 bool IsSecondProcessMode(std::string_view argument) {
     return argument == GuardStateMode || argument == MutexErrorMode;
