@@ -1,10 +1,10 @@
 // The identification probe of the device list: which USB devices are units of the family.
-#include "UnitLine.h"
 #include "UnitMain.h"
 
 #include "D2XXUnit_mod.h"
 #include "DeviceRegisters.h"
-#include "Frames.h"
+#include "UnitLine.h"
+#include "UnitProcs.h"
 #include "WorkerMessages.h"
 
 #include <algorithm>
