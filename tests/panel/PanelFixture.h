@@ -8,10 +8,10 @@
 #include "D2xxLoader.h"
 #include "DeviceRegisters.h"
 #include "MessageRecorder.h"
+#include "OpenForExchange.h"
 #include "SimBus.h"
 #include "SimDriver.h"
 #include "UnitGPI.h"
-#include "UnitLine.h"
 
 #include <QCoreApplication>
 
@@ -51,15 +51,9 @@ protected:
         bus = std::make_shared<sim::SimBus>(timing);
         bus->Plug({PanelUnitLocation, FT_DEVICE_232R, PanelUnitSerial, "ORQ-SYV-730", false, unit});
         sim::InstallBus(bus);
-        SetD2xxApi(sim::SimApi());
-        ShowLinkErrors = false;
-        LinkStatus = 0;
-        StoreUnitLineSettings();
-        ASSERT_EQ(Open_USB_Device_By_Device_Location(PanelUnitLocation), FT_OK);
-        LinkReset();
-        ASSERT_EQ(LinkSetBaudRate() | LinkSetDataCharacteristics() | LinkSetFlowControl() |
-                      LinkSetTimeouts(2000, 2000) | LinkPurgeRx() | LinkPurgeTx(),
-                  FT_OK);
+        OpenForExchange(PanelUnitLocation);
+        if (HasFatalFailure())
+            return;
         bus->ClearLogs();
         ModelVariant = static_cast<std::uint32_t>(variant);
         DeviceGeneration = generation;

@@ -4,10 +4,10 @@
 
 #include "D2XXUnit_mod.h"
 #include "D2xxLoader.h"
+#include "OpenForExchange.h"
 #include "RecorderSink.h"
 #include "SimBus.h"
 #include "SimDriver.h"
-#include "UnitLine.h"
 #include "UnitThread.h"
 
 #include <gtest/gtest.h>
@@ -31,15 +31,9 @@ protected:
         bus->Plug(
             {UnitLocation, FT_DEVICE_232R, "SV731001", "ORQ-SYV-730", false, sim::MakeUnit(5, 1)});
         sim::InstallBus(bus);
-        SetD2xxApi(sim::SimApi());
-        ShowLinkErrors = false;
-        LinkStatus = 0;
-        StoreUnitLineSettings();
-        ASSERT_EQ(Open_USB_Device_By_Device_Location(UnitLocation), FT_OK);
-        LinkReset();
-        ASSERT_EQ(LinkSetBaudRate() | LinkSetDataCharacteristics() | LinkSetFlowControl() |
-                      LinkSetTimeouts(2000, 2000) | LinkPurgeRx() | LinkPurgeTx(),
-                  FT_OK);
+        OpenForExchange(UnitLocation);
+        if (HasFatalFailure())
+            return;
         bus->ClearLogs();
     }
     void TearDown() override {
