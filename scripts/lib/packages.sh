@@ -37,11 +37,17 @@ require_packages() {
 }
 
 # The packages every build needs; the windows need Qt and a font to draw their text with.
-BUILD_PACKAGES=(cmake make g++ libgtest-dev locales-all qt6-base-dev fonts-dejavu-core)
+BUILD_PACKAGES=(cmake make g++ pkg-config libgtest-dev locales-all qt6-base-dev fonts-dejavu-core
+    libcli11-dev nlohmann-json3-dev libftdi1-dev libusb-1.0-0-dev)
+# What the open driver's tests run an emulated USB device with.
+USB_EMULATION_PACKAGES=(umockdev libumockdev-dev)
 # What running the program without a display needs.
 HEADLESS_PACKAGES=(xvfb xauth)
-# What the 32-bit Windows build and its tests under wine need.
-WINDOWS_PACKAGES=(cmake make g++-mingw-w64-i686-posix googletest wine wine32:i386)
+# What the Windows builds, 32 and 64 bits, and their tests under wine need.
+WINDOWS_PACKAGES=(cmake make g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix googletest wine
+    wine64 wine32:i386)
+# What building the Debian package, checking it and installing it into a fresh root need.
+PACKAGE_PACKAGES=(dpkg-dev file lintian desktop-file-utils debootstrap)
 # What the end-to-end test drives the program with: the accessibility bus and its Python
 # client, the keyboard, and screenshots.
 E2E_PACKAGES=(xvfb xauth dbus dbus-x11 at-spi2-core python3 python3-pyatspi python3-xlib
