@@ -17,6 +17,10 @@
 
 inline constexpr std::size_t LinkBufferSize = 65536;
 
+// LinkStatus values that the callers of the layer store themselves, beyond the driver's statuses.
+inline constexpr std::int32_t LinkShortTransfer = 31; // the driver moved fewer bytes than asked
+inline constexpr std::int32_t LinkReplyTimeout = 32;  // no complete reply within the limit
+
 // The one open device: set by Open_USB_Device_By_Device_Location, used by every other device
 // operation. LinkClose leaves the stale handle in place.
 extern FT_HANDLE DeviceHandle;

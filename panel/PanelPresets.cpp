@@ -7,6 +7,7 @@
 #include "MessageSeam.h"
 #include "PopupMenu.h"
 #include "PresetFile.h"
+#include "ProgramPaths.h"
 #include "UnitProcs.h"
 
 #include <QAction>

@@ -1,6 +1,5 @@
-// What the device worker and the window it reports to say to each other, and the link states the
-// worker stores on top of the driver's statuses. No GUI here: the window is reached through
-// DeviceMessageSink, which the GUI side implements.
+// What the device worker and the window it reports to say to each other. No GUI here: the window
+// is reached through DeviceMessageSink, which the GUI side implements.
 #pragma once
 
 #include "Frames.h"
@@ -17,10 +16,6 @@ inline constexpr unsigned WM_DEV_BLOCK = 1026;
 inline constexpr unsigned WM_DEV_STATUS = 1027;
 // To the window: wParam 0 and no reply; the exchange has ended and its exit report is complete.
 inline constexpr unsigned WM_DEV_STOPPED = 1028;
-
-// LinkStatus values that the callers of the link layer store themselves.
-inline constexpr std::int32_t LinkShortTransfer = 31; // the driver moved fewer bytes than asked
-inline constexpr std::int32_t LinkReplyTimeout = 32;  // no complete reply within the limit
 
 // Chosen by the sender of a command. Nonzero: the reply is delivered even when it equals the
 // last one delivered, and comes back as its wParam. 0: untagged.
