@@ -1,15 +1,20 @@
 #include "IniFile.h"
 
+#include "AtomicFile.h"
+#include "Utf8Path.h"
+#include "WholeFile.h"
+
 #include <algorithm>
 #include <charconv>
 #include <climits>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <system_error>
 #include <utility>
 
 namespace {
+
+// No settings file of this program comes near it; a larger file is not one to rewrite.
+constexpr std::size_t SizeLimit = std::size_t{1} << 20;
 
 char AsciiLower(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
@@ -58,17 +63,11 @@ std::vector<std::string> SplitLines(const std::string& text) {
 } // namespace
 
 IniFile::IniFile(std::string path) : path_(std::move(path)) {
-    std::ifstream in(path_, std::ios::binary);
-    if (!in)
-        return;
-    // The stream buffer throws on a read error (a directory, say), whatever the stream's mask.
-    try {
-        const std::string text{std::istreambuf_iterator<char>(in),
-                               std::istreambuf_iterator<char>()};
-        lines_ = SplitLines(text);
-    } catch (const std::ios_base::failure&) {
-        // Unreadable: counts as empty.
-    }
+    const WholeFile file = ReadWholeFile(path_, SizeLimit);
+    if (file.status == WholeFileStatus::Read)
+        lines_ = SplitLines(file.bytes);
+    unreadable_ =
+        file.status == WholeFileStatus::Failed || file.status == WholeFileStatus::TooLarge;
 }
 
 bool IniFile::FindSection(std::string_view section, Range& body) const {
@@ -183,13 +182,15 @@ void IniFile::WriteBool(std::string_view section, std::string_view key, bool val
 }
 
 bool IniFile::Save() const {
-    const std::filesystem::path file(path_);
+    // What could not be read would be lost by writing what little is known of the file.
+    if (unreadable_)
+        return false;
+    const std::filesystem::path file = PathFromUtf8(path_);
     std::error_code error;
     if (file.has_parent_path())
         std::filesystem::create_directories(file.parent_path(), error);
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    std::string text;
     for (const std::string& line : lines_)
-        out << line << "\r\n";
-    out.close();
-    return !out.fail();
+        text.append(line).append("\r\n");
+    return WriteFileAtomically(path_, text.data(), text.size());
 }

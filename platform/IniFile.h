@@ -18,7 +18,8 @@
 
 class IniFile {
 public:
-    // Reads the file at once; a missing or unreadable file reads as an empty one.
+    // Reads the file at `path` (UTF-8) at once; a missing or unreadable file reads as an empty
+    // one.
     explicit IniFile(std::string path);
 
     std::string ReadString(std::string_view section, std::string_view key,
@@ -38,8 +39,10 @@ public:
     // Written as 1 or 0.
     void WriteBool(std::string_view section, std::string_view key, bool value);
 
-    // Writes the whole file, creating its directory when that is missing. False when the file
-    // could not be written; nothing is thrown.
+    // Writes the whole file through the safe replacement (AtomicFile.h), creating its directory
+    // when that is missing. False when the file could not be written, and then it is as it was;
+    // nothing is thrown. A file that exists but could not be read (no permission, over a
+    // megabyte, not a plain file) is never written: the save would lose what it holds.
     bool Save() const;
 
     // Parses an integer value by the rules of ReadInteger; false leaves `value` untouched.
@@ -58,4 +61,5 @@ private:
 
     std::string path_;
     std::vector<std::string> lines_; // without line ends
+    bool unreadable_ = false;        // the file exists but could not be read
 };

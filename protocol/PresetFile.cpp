@@ -4,17 +4,6 @@
 #include "DeviceRegisters.h"
 
 #include <algorithm>
-#include <atomic>
-#include <filesystem>
-#include <fstream>
-
-#if defined(_WIN32)
-#include "WindowsApi.h"
-#else
-#include <cerrno>
-#include <fcntl.h>
-#include <unistd.h>
-#endif
 
 namespace {
 
@@ -27,124 +16,9 @@ constexpr std::size_t MicFirst = RegMicGain1;               // 26
 constexpr std::size_t MicEnd = RegExtConfig1;               // 34, one past MicPhantom4
 constexpr std::size_t ExtFirst = RegExtConfig1;             // 34
 constexpr std::size_t ExtEnd = RegisterCount;               // 40, one past ExtGain2
-// Attempts at a temporary name before the save gives up: only names left behind by saves that
-// died, or taken by another copy saving at the same moment, are ever in the way.
-constexpr int TemporaryNameAttempts = 100;
 
 static_assert(PresetFileSize == StatusReplySize);
 static_assert(ReplyRegistersOffset + RegisterCount == ChecksumOffset);
-
-// The file operations of a save, on the system's own calls so that every failure is seen.
-#if defined(_WIN32)
-
-using FileHandle = HANDLE;
-const FileHandle NoFile = INVALID_HANDLE_VALUE;
-
-FileHandle CreateNewFile(const std::string& path) {
-    return CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                       nullptr);
-}
-
-bool NameTaken() {
-    return GetLastError() == ERROR_FILE_EXISTS;
-}
-
-bool WriteAll(FileHandle file, const std::uint8_t* data, std::size_t size) {
-    DWORD written = 0;
-    return WriteFile(file, data, static_cast<DWORD>(size), &written, nullptr) != 0 &&
-           written == size;
-}
-
-bool FlushToDisk(FileHandle file) {
-    return FlushFileBuffers(file) != 0;
-}
-
-bool CloseFile(FileHandle file) {
-    return CloseHandle(file) != 0;
-}
-
-// A plain rename does not replace an existing file on Windows.
-bool ReplaceFileWith(const std::string& from, const std::string& to) {
-    return MoveFileExA(from.c_str(), to.c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-}
-
-void RemoveFile(const std::string& path) {
-    DeleteFileA(path.c_str());
-}
-
-unsigned long ProcessId() {
-    return GetCurrentProcessId();
-}
-
-#else
-
-using FileHandle = int;
-constexpr FileHandle NoFile = -1;
-
-FileHandle CreateNewFile(const std::string& path) {
-    int file = -1;
-    do
-        file = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    while (file < 0 && errno == EINTR);
-    return file;
-}
-
-bool NameTaken() {
-    return errno == EEXIST;
-}
-
-bool WriteAll(FileHandle file, const std::uint8_t* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t written = write(file, data, size);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        data += written;
-        size -= static_cast<std::size_t>(written);
-    }
-    return true;
-}
-
-bool FlushToDisk(FileHandle file) {
-    return fsync(file) == 0;
-}
-
-bool CloseFile(FileHandle file) {
-    return close(file) == 0;
-}
-
-bool ReplaceFileWith(const std::string& from, const std::string& to) {
-    std::error_code error;
-    std::filesystem::rename(from, to, error);
-    return !error;
-}
-
-void RemoveFile(const std::string& path) {
-    unlink(path.c_str());
-}
-
-unsigned long ProcessId() {
-    return static_cast<unsigned long>(getpid());
-}
-
-#endif
-
-// Creates a file of a name no other file has, beside `target` (its name with a suffix), and
-// stores that name in `name`. NoFile when none can be created.
-FileHandle CreateTemporaryBeside(const std::string& target, std::string& name) {
-    static std::atomic<unsigned> counter{0};
-    for (int attempt = 0; attempt < TemporaryNameAttempts; ++attempt) {
-        name = target;
-        name.append(".~").append(std::to_string(ProcessId()));
-        name.append("-").append(std::to_string(counter.fetch_add(1))).append(".tmp");
-        const FileHandle file = CreateNewFile(name);
-        if (file != NoFile || !NameTaken())
-            return file;
-    }
-    return NoFile;
-}
 
 void CopyRegisters(RegisterBlock& block, const StatusReply& reply, std::size_t first,
                    std::size_t end) {
@@ -191,39 +65,4 @@ void ApplyVariantRules(RegisterBlock& block, std::uint32_t modelVariant,
         CopyRegisters(block, currentReply, MicFirst, MicEnd);
     if (!ExtVariant(variant))
         CopyRegisters(block, currentReply, ExtFirst, ExtEnd);
-}
-
-bool SavePresetFile(const std::string& path, const RegisterBlock& block) {
-    const PresetFileBytes bytes = PresetBytes(block);
-    std::string temporary;
-    const FileHandle file = CreateTemporaryBeside(path, temporary);
-    if (file == NoFile)
-        return false;
-    const bool written = WriteAll(file, bytes.data(), bytes.size()) && FlushToDisk(file);
-    // Closing can report a write the system had deferred, so it must succeed too.
-    const bool closed = CloseFile(file);
-    if (written && closed && ReplaceFileWith(temporary, path))
-        return true;
-    RemoveFile(temporary);
-    return false;
-}
-
-bool LoadPresetFile(const std::string& path, std::uint32_t modelVariant,
-                    const StatusReply& currentReply, RegisterBlock& block) {
-    PresetFileBytes bytes{};
-    {
-        std::ifstream file(path, std::ios::binary);
-        if (!file || !file.seekg(0, std::ios::end))
-            return false;
-        if (file.tellg() != std::streampos(PresetFileSize) || !file.seekg(0))
-            return false;
-        if (!file.read(reinterpret_cast<char*>(bytes.data()), PresetFileSize))
-            return false;
-    }
-    RegisterBlock loaded{};
-    if (!ParsePresetBytes(bytes.data(), bytes.size(), loaded))
-        return false;
-    ApplyVariantRules(loaded, modelVariant, currentReply);
-    block = loaded;
-    return true;
 }

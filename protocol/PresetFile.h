@@ -1,6 +1,7 @@
 // The preset file: a unit's forty registers kept in 58 bytes laid out like a status reply, but
 // with the host's header letters "RP"; the factory settings; and the rule by which a loaded block
-// keeps the unit's own values for the inputs and outputs it lacks.
+// keeps the unit's own values for the inputs and outputs it lacks. Bytes only: reading and
+// writing the file is the caller's, through the platform's file helpers.
 #pragma once
 
 #include "Frames.h"
@@ -8,7 +9,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <string>
 
 inline constexpr int PresetFileSize = 58;
 
@@ -33,16 +33,3 @@ bool ParsePresetBytes(const std::uint8_t* data, std::size_t size, RegisterBlock&
 // never changes what the unit reports for inputs and outputs it does not have.
 void ApplyVariantRules(RegisterBlock& block, std::uint32_t modelVariant,
                        const StatusReply& currentReply);
-
-// Writes the preset file of `block` at `path`. The bytes go to a new file beside it first and
-// replace `path` only once all 58 are written and flushed to the disk, so a failure (no such
-// directory, no permission, a full disk, a write error) leaves any earlier file at `path` as it
-// was, and no temporary file behind. Returns false on any failure.
-bool SavePresetFile(const std::string& path, const RegisterBlock& block);
-
-// Reads the preset file at `path` (other programs may read and write it meanwhile), checks it as
-// ParsePresetBytes does and applies the variant rules for a unit of `modelVariant` whose newest
-// reply is `currentReply`. False when the file cannot be opened or read, is not exactly 58
-// bytes long or fails a check; `block` is then left as it was.
-bool LoadPresetFile(const std::string& path, std::uint32_t modelVariant,
-                    const StatusReply& currentReply, RegisterBlock& block);

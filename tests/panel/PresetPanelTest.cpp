@@ -135,18 +135,46 @@ TEST_F(PresetPanelTest, DecliningFactoryDefaultsSendsNothing) {
     ExpectNothingSent();
 }
 
-TEST_F(PresetPanelTest, InvalidFileIsReportedAndNothingSent) {
+// What stands at the chosen name instead of a preset file.
+struct InvalidCase {
+    const char* name;
+    void (*plant)(const std::string& path);
+};
+
+void PrintTo(const InvalidCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class InvalidPresetTest : public PresetPanelTest,
+                          public testing::WithParamInterface<InvalidCase> {};
+
+TEST_P(InvalidPresetTest, IsReportedAndNothingSent) {
     ASSERT_NO_FATAL_FAILURE(OpenUnit(4, 2));
-    PresetFileBytes bytes = PresetBytes(Factory());
-    std::swap(bytes[56], bytes[57]);
     const std::string path = files / "bad.orq730";
-    WriteFile(path, FileText(bytes));
+    GetParam().plant(path);
     FileDialogRecorder dialogs(path);
     panel->MenuLoadFileClick();
     ExpectError("Invalid File Format");
     ExpectNothingSent();
     EXPECT_EQ(PresetDir, WithTrailingDelimiter(files.Path.string()));
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, InvalidPresetTest,
+    testing::Values(InvalidCase{"ChecksumSwapped",
+                                [](const std::string& path) {
+                                    PresetFileBytes bytes = PresetBytes(Factory());
+                                    std::swap(bytes[56], bytes[57]);
+                                    WriteFile(path, FileText(bytes));
+                                }},
+                    InvalidCase{"OneByteMore",
+                                [](const std::string& path) {
+                                    WriteFile(path, FileText(PresetBytes(Factory())) + '\0');
+                                }},
+                    InvalidCase{"Missing", [](const std::string&) {}},
+                    InvalidCase{"Directory",
+                                [](const std::string& path) { fs::create_directory(path); }}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(PresetPanelTest, SaveWritesTheNewestReplysBlock) {
     ASSERT_NO_FATAL_FAILURE(OpenUnit(5));

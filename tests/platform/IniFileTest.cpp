@@ -6,6 +6,10 @@
 #include <climits>
 #include <utility>
 
+#if !defined(_WIN32)
+#include "ScratchFs.h"
+#endif
+
 namespace {
 
 TEST(IniFileTest, ParseInteger) {
@@ -98,5 +102,52 @@ TEST(IniFileTest, SaveReportsAFileThatCannotBeWritten) {
     }
     EXPECT_EQ(ReadFile(dir / "plain"), "x");
 }
+
+TEST(IniFileTest, FileTooLargeToReadIsNotSavedOver) {
+    TempDir dir;
+    const std::string big = "[Other]\r\nKEY=" + std::string(std::size_t{1} << 20, 'v') + "\r\n";
+    WriteFile(dir / "a.ini", big);
+    IniFile ini(dir / "a.ini");
+    ini.WriteInteger("WINDOW", "LEFT", 1);
+    EXPECT_FALSE(ini.Save());
+    EXPECT_EQ(ReadFile(dir / "a.ini"), big);
+}
+
+#if !defined(_WIN32)
+
+// A settings file of a page whose save needs a few bytes more, on a file system with no page to
+// spare: the save fails and the file keeps every byte, other programs' keys included.
+TEST(IniFileTest, FullFileSystemKeepsTheSettingsFile) {
+    ScratchFs scratch("size=8k");
+    ORQ_SKIP_UNLESS_MOUNTED(scratch);
+    std::string text = "[WINDOW]\r\nLEFT=10\r\n[Other]\r\n";
+    for (int key = 0; text.size() < 4000; ++key)
+        text += "KEY" + std::to_string(key) + "=" + std::string(40, 'v') + "\r\n";
+    text += "LAST=" + std::string(4096 - text.size() - 7, 'z') + "\r\n";
+    ASSERT_EQ(text.size(), 4096u);
+    const std::string path = scratch.dir / "Panel.dat";
+    WriteFile(path, text);
+    WriteFile(scratch.dir / "filler", std::string(4096, 'f'));
+
+    IniFile ini(path);
+    ini.WriteInteger("WINDOW", "LEFT", 1234);
+    ini.WriteInteger("WINDOW", "MAXIMIZED", 0);
+    EXPECT_FALSE(ini.Save());
+    EXPECT_EQ(ReadFile(path), text);
+}
+
+TEST(IniFileTest, SaveThroughALinkKeepsTheLink) {
+    TempDir dir;
+    fs::create_directory(dir / "shared");
+    WriteFile(dir / "shared/Panel.dat", "[Other]\r\nX=1\r\n");
+    fs::create_symlink("shared/Panel.dat", dir / "Panel.dat");
+    IniFile ini(dir / "Panel.dat");
+    ini.WriteInteger("WINDOW", "LEFT", 5);
+    ASSERT_TRUE(ini.Save());
+    EXPECT_TRUE(fs::is_symlink(dir / "Panel.dat"));
+    EXPECT_EQ(ReadFile(dir / "shared/Panel.dat"), "[Other]\r\nX=1\r\n[WINDOW]\r\nLEFT=5\r\n");
+}
+
+#endif
 
 } // namespace

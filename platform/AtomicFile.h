@@ -1,0 +1,21 @@
+// Safe replacement of a file's contents: the file holds either all of its old bytes or all of
+// the new ones, never a part of either, whatever happens during the save (a full disk, a size
+// limit, a write error, a crash). Used for every file the program writes. Paths are UTF-8 text.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+// Writes `size` bytes at `data` as the whole contents of the file at `path`, creating the file
+// when there is none (its directory must exist). Returns false on any failure, and the file is
+// then as it was, byte for byte, with no other file left behind.
+//
+// The bytes go to a new file beside the target first, reach the disk, and then replace the
+// target by a rename. A symbolic link at `path` stays: the file it names is replaced. The new
+// file keeps the old one's permission bits (and its owner where the system allows).
+//
+// Only where the directory takes no new file but the file itself is writable (a writable file
+// in a read-only folder) are the bytes written into the file in place: its room is reserved
+// first, and a failure after the first byte has changed puts the old bytes back. A crash in the
+// middle of that can leave a mix, which the rename never does.
+bool WriteFileAtomically(const std::string& path, const void* data, std::size_t size);
