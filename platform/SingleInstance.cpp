@@ -3,21 +3,43 @@
 #if defined(_WIN32)
 #include "WindowsApi.h"
 #else
+#include "ProgramPaths.h"
+
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
+#include <filesystem>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <system_error>
 #include <unistd.h>
 #endif
 
 #if defined(_WIN32)
 
+namespace {
+
+// The system's text for error `code`, without its line end.
+std::string SystemMessage(DWORD code) {
+    char text[512] = {};
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                  nullptr, code, 0, text, sizeof text, nullptr);
+    while (length > 0 && (text[length - 1] == '\r' || text[length - 1] == '\n'))
+        --length;
+    return length > 0 ? std::string(text, length) : "error " + std::to_string(code);
+}
+
+} // namespace
+
 SingleInstanceGuard::SingleInstanceGuard(const std::string& name,
-                                         [[maybe_unused]] const std::string& lockDir) {
+                                         [[maybe_unused]] const std::string& lockDir)
+    : place_(name) {
     const HANDLE mutex = CreateMutexA(nullptr, TRUE, name.c_str());
-    if (mutex == nullptr)
+    if (mutex == nullptr) {
+        reason_ = SystemMessage(GetLastError());
         return;
+    }
     if (GetLastError() == ERROR_ALREADY_EXISTS) {
         CloseHandle(mutex);
         state_ = InstanceState::AlreadyRunning;
@@ -36,23 +58,81 @@ SingleInstanceGuard::~SingleInstanceGuard() {
 
 #else
 
-std::string DefaultLockPath(const std::string& name) {
-    const char* runtimeDir = std::getenv("XDG_RUNTIME_DIR");
-    if (runtimeDir != nullptr && *runtimeDir != '\0')
-        return std::string(runtimeDir) + "/" + name;
-    // /tmp is shared by all users: the uid keeps the name per user.
-    return "/tmp/" + name + "-" + std::to_string(getuid());
+namespace {
+
+constexpr const char* LockDirName = "orq-syv-settings";
+
+std::string Environment(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr ? value : "";
+}
+
+// Why `directory` is no place for the lock; "" when it is one: a directory itself (not a link
+// to one) that this user owns and that no one else may write to.
+std::string Unfit(const std::string& directory) {
+    struct stat info {};
+    if (lstat(directory.c_str(), &info) != 0)
+        return std::strerror(errno);
+    if (!S_ISDIR(info.st_mode))
+        return "not a directory";
+    if (info.st_uid != geteuid())
+        return "owned by another user";
+    if ((info.st_mode & (S_IWGRP | S_IWOTH)) != 0)
+        return "writable by other users";
+    return {};
+}
+
+} // namespace
+
+LockDirChoice UserLockDir() {
+    const std::string runtime = Environment("XDG_RUNTIME_DIR");
+    if (runtime.starts_with('/') && Unfit(runtime).empty())
+        return {runtime, {}};
+
+    // A relative XDG_CACHE_HOME is invalid and ignored.
+    std::string cache = Environment("XDG_CACHE_HOME");
+    if (!cache.starts_with('/')) {
+        const std::string home = UserHomeDir();
+        if (home.empty())
+            return {"", "no home directory"};
+        cache = home + ".cache";
+    }
+    const std::string directory = WithTrailingDelimiter(cache) + LockDirName;
+    std::error_code ignored;
+    std::filesystem::create_directories(cache, ignored);
+    if (mkdir(directory.c_str(), 0700) != 0 && errno != EEXIST)
+        return {directory, std::strerror(errno)};
+    return {directory, Unfit(directory)};
 }
 
 SingleInstanceGuard::SingleInstanceGuard(const std::string& name, const std::string& lockDir) {
-    const std::string path = lockDir.empty() ? DefaultLockPath(name) : lockDir + "/" + name;
-    // Never follow a link planted at the lock's place, and only take a plain file of our own:
-    // anything else could be another user's trap in a shared directory.
-    const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd < 0)
+    std::string directory = lockDir;
+    if (directory.empty()) {
+        LockDirChoice choice = UserLockDir();
+        if (!choice.error.empty()) {
+            place_ = std::move(choice.path);
+            reason_ = std::move(choice.error);
+            return;
+        }
+        directory = std::move(choice.path);
+    }
+    place_ = WithTrailingDelimiter(directory) + name;
+    // Never follow a link planted at the lock's place, never wait on a pipe, and only take a
+    // plain file of our own.
+    const int fd =
+        open(place_.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        reason_ = std::strerror(errno);
         return;
+    }
     struct stat info {};
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != geteuid()) {
+    if (fstat(fd, &info) != 0)
+        reason_ = std::strerror(errno);
+    else if (!S_ISREG(info.st_mode))
+        reason_ = "not a regular file";
+    else if (info.st_uid != geteuid())
+        reason_ = "owned by another user";
+    if (!reason_.empty()) {
         close(fd);
         return;
     }
@@ -61,6 +141,8 @@ SingleInstanceGuard::SingleInstanceGuard(const std::string& name, const std::str
         close(fd);
         if (error == EWOULDBLOCK)
             state_ = InstanceState::AlreadyRunning;
+        else
+            reason_ = std::strerror(error);
         return;
     }
     fd_ = fd;

@@ -12,12 +12,18 @@
 #include <QApplication>
 
 #include <cstdio>
+#include <string>
 
 int ProgramEntry(QApplication& app) {
     InitProgramPaths(OwnProgramPath());
     const SingleInstanceGuard guard;
-    if (guard.State() == InstanceState::Failed)
-        return 0;
+    if (guard.State() == InstanceState::Failed) {
+        const std::string text =
+            "Cannot take the single-instance lock " + guard.Place() + ": " + guard.Reason();
+        std::fprintf(stderr, "%s\n", text.c_str());
+        ShowMessage({text, "Error", MessageIcon::Error, MessageButtons::Ok});
+        return 1;
+    }
     if (guard.State() == InstanceState::AlreadyRunning) {
         ShowMessage({"USB driver used by another application", "Cannot run program",
                      MessageIcon::Warning, MessageButtons::Ok});

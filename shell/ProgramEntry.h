@@ -5,5 +5,6 @@ class QApplication;
 
 // Runs the program in `app`, whose message boxes are already set up. Returns the exit code:
 // 0 after the main window has closed, and also when another copy is running (after telling the
-// operator) or the single-instance guard cannot be made at all (silently).
+// operator); 1 when the single-instance guard cannot be taken for any other reason (after
+// saying where and why on standard error and in a message box).
 int ProgramEntry(QApplication& app);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #if !defined(_WIN32)
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -48,23 +49,148 @@ TEST(SingleInstanceTest, AnotherProcessFindsTheHolderUndisturbed) {
     EXPECT_EQ(StateInChild(dir.Path), InstanceState::First);
 }
 
-TEST(SingleInstanceTest, FailsRatherThanFollowALinkOrTakeAnythingButAFile) {
-    TempDir dir;
-    fs::create_symlink(dir / "target", dir / OneCopyName);
-    EXPECT_EQ(SingleInstanceGuard(OneCopyName, dir.Path).State(), InstanceState::Failed);
-    EXPECT_FALSE(fs::exists(dir / "target"));
-    fs::create_directory(dir / "Dir");
-    EXPECT_EQ(SingleInstanceGuard("Dir", dir.Path).State(), InstanceState::Failed);
-    EXPECT_EQ(SingleInstanceGuard(OneCopyName, dir / "missing").State(), InstanceState::Failed);
+// Another user's lock file, something else at its place, or no directory: the guard fails and
+// says where and why, never that a copy runs.
+struct FailCase {
+    const char* name;
+    void (*plant)(const fs::path& lock);
+    const char* reason;
+    bool needsSuperuser = false; // to give a file away
+};
+
+void PrintTo(const FailCase& c, std::ostream* out) {
+    *out << c.name;
 }
 
-TEST(SingleInstanceTest, DefaultLockPathIsPerUser) {
-    {
-        const ScopedEnv runtime("XDG_RUNTIME_DIR", "/run/user/7");
-        EXPECT_EQ(DefaultLockPath(OneCopyName), "/run/user/7/ORQ_SYV_OneCopy");
+class FailedGuard : public testing::TestWithParam<FailCase> {};
+
+TEST_P(FailedGuard, SaysWhereAndWhy) {
+    if (GetParam().needsSuperuser && geteuid() != 0)
+        GTEST_SKIP() << "only the superuser can give a file to another user";
+    TempDir dir;
+    const fs::path lock = dir.Path / OneCopyName;
+    GetParam().plant(lock);
+    const SingleInstanceGuard guard(OneCopyName, dir.Path);
+    EXPECT_EQ(guard.State(), InstanceState::Failed);
+    EXPECT_EQ(guard.Place(), lock.string());
+    EXPECT_EQ(guard.Reason(), GetParam().reason);
+    EXPECT_FALSE(fs::exists(dir / "target"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    SingleInstanceTest, FailedGuard,
+    testing::Values(FailCase{"Link",
+                             [](const fs::path& lock) { fs::create_symlink("target", lock); },
+                             "Too many levels of symbolic links"},
+                    FailCase{"Directory", [](const fs::path& lock) { fs::create_directory(lock); },
+                             "Is a directory"},
+                    FailCase{"Pipe", [](const fs::path& lock) { mkfifo(lock.c_str(), 0600); },
+                             "not a regular file"},
+                    // What a run under sudo that kept the user's environment leaves behind.
+                    FailCase{"AnotherUsersFile",
+                             [](const fs::path& lock) {
+                                 WriteFile(lock.string(), "");
+                                 [[maybe_unused]] const int owned = chown(lock.c_str(), 4242, 4242);
+                             },
+                             "owned by another user", true},
+                    FailCase{"NoDirectory",
+                             [](const fs::path& lock) { fs::remove(lock.parent_path()); },
+                             "No such file or directory"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The user's directories, each a fresh one of this user's with mode 0700, for the life of the
+// test.
+class UserLockDirTest : public testing::Test {
+protected:
+    UserLockDirTest() {
+        for (const TempDir* dir : {&runtime, &cache, &home})
+            fs::permissions(dir->Path, fs::perms(0700));
     }
-    const ScopedEnv runtime("XDG_RUNTIME_DIR", std::nullopt);
-    EXPECT_EQ(DefaultLockPath(OneCopyName), "/tmp/ORQ_SYV_OneCopy-" + std::to_string(getuid()));
+    std::string CacheLockDir() const { return cache / "orq-syv-settings"; }
+
+    TempDir runtime, cache, home;
+    ScopedEnv runtimeEnv{"XDG_RUNTIME_DIR", runtime.Path.string()};
+    ScopedEnv cacheEnv{"XDG_CACHE_HOME", cache.Path.string()};
+    ScopedEnv homeEnv{"HOME", home.Path.string()};
+};
+
+TEST_F(UserLockDirTest, TheUsersOwnRuntimeDirectory) {
+    EXPECT_EQ(UserLockDir().path, runtime.Path.string());
+    EXPECT_EQ(UserLockDir().error, "");
+    const SingleInstanceGuard guard;
+    EXPECT_EQ(guard.State(), InstanceState::First);
+    EXPECT_EQ(guard.Place(), runtime / OneCopyName);
+}
+
+// Where the runtime directory is no place for the lock, a private directory in the cache takes
+// it.
+struct RuntimeCase {
+    const char* name;
+    void (*spoil)(const fs::path& runtime, ScopedEnv& env);
+    bool needsSuperuser = false; // to give a directory away
+};
+
+void PrintTo(const RuntimeCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class UnfitRuntimeDir : public UserLockDirTest, public testing::WithParamInterface<RuntimeCase> {};
+
+TEST_P(UnfitRuntimeDir, GivesWayToAPrivateCacheDirectory) {
+    if (GetParam().needsSuperuser && geteuid() != 0)
+        GTEST_SKIP() << "only the superuser can give a directory to another user";
+    GetParam().spoil(runtime.Path, runtimeEnv);
+    const LockDirChoice choice = UserLockDir();
+    EXPECT_EQ(choice.path, CacheLockDir());
+    EXPECT_EQ(choice.error, "");
+    EXPECT_EQ(fs::status(CacheLockDir()).permissions(), fs::perms(0700));
+    const SingleInstanceGuard guard;
+    EXPECT_EQ(guard.State(), InstanceState::First);
+    EXPECT_EQ(guard.Place(), CacheLockDir() + "/" + OneCopyName);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    UserLockDirTest, UnfitRuntimeDir,
+    testing::Values(
+        RuntimeCase{"Unset", [](const fs::path&, ScopedEnv& env) { env.Set({}); }},
+        RuntimeCase{"Relative", [](const fs::path&, ScopedEnv& env) { env.Set("run"); }},
+        RuntimeCase{
+            "AnotherUsers",
+            [](const fs::path& dir, ScopedEnv&) { ASSERT_EQ(chown(dir.c_str(), 4242, 4242), 0); },
+            true},
+        RuntimeCase{"WritableByOthers", [](const fs::path& dir,
+                                           ScopedEnv&) { fs::permissions(dir, fs::perms(0777)); }}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(UserLockDirTest, WithoutACacheSettingTheHomesCache) {
+    runtimeEnv.Set({});
+    cacheEnv.Set({});
+    EXPECT_EQ(UserLockDir().path, home / ".cache/orq-syv-settings");
+    EXPECT_EQ(fs::status(home / ".cache/orq-syv-settings").permissions(), fs::perms(0700));
+}
+
+// A cache directory that is not the user's own private one is reported, never used.
+TEST_F(UserLockDirTest, UnfitCacheDirectoryIsReported) {
+    runtimeEnv.Set({});
+    fs::create_directory(CacheLockDir());
+    fs::permissions(CacheLockDir(), fs::perms(0777));
+    EXPECT_EQ(UserLockDir().error, "writable by other users");
+    const SingleInstanceGuard guard;
+    EXPECT_EQ(guard.State(), InstanceState::Failed);
+    EXPECT_EQ(guard.Place(), CacheLockDir());
+    EXPECT_EQ(guard.Reason(), "writable by other users");
+
+    fs::remove(CacheLockDir());
+    fs::create_directory(cache / "elsewhere");
+    fs::create_symlink(cache / "elsewhere", CacheLockDir());
+    EXPECT_EQ(UserLockDir().error, "not a directory");
+
+    if (geteuid() == 0) {
+        fs::remove(CacheLockDir());
+        fs::create_directory(CacheLockDir());
+        ASSERT_EQ(chown(CacheLockDir().c_str(), 4242, 4242), 0);
+        EXPECT_EQ(UserLockDir().error, "owned by another user");
+    }
 }
 #endif
 

@@ -1,5 +1,6 @@
 // One copy at a time: a second copy started while the program runs tells the operator and ends,
-// and the running copy goes on.
+// and the running copy goes on. A lock that cannot be taken for another reason is reported, with
+// its place and the system's reason, and the program ends with a failure.
 #include "ProgramEntry.h"
 #include "MessageRecorder.h"
 #include "SingleInstance.h"
@@ -76,6 +77,38 @@ TEST(ProgramEntry, ASecondCopyWarnsAndEndsWhileTheFirstGoesOn) {
     EXPECT_EQ(SingleInstanceGuard().State(), InstanceState::AlreadyRunning);
     first.kill();
     first.waitForFinished();
+}
+
+TEST(ProgramEntry, ALockThatCannotBeTakenIsReportedAndEndsWithAFailure) {
+    TempDir runtime;
+    ScopedEnv runtimeDir("XDG_RUNTIME_DIR", runtime.Path.string());
+    // Something that is no lock file stands at the lock's place.
+    const std::string lock = runtime / OneCopyName;
+    fs::create_directory(lock);
+    const std::string errors = runtime / "stderr";
+
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // The program's standard error goes to a file; what it shows, to the exit code.
+        std::freopen(errors.c_str(), "w", stderr);
+        MessageRecorder messages;
+        const int code = ProgramEntry(*qApp);
+        const std::string expected =
+            "Cannot take the single-instance lock " + lock + ": Is a directory";
+        const bool told = messages.shown.size() == 1 && messages.shown[0].text == expected &&
+                          messages.shown[0].caption == "Error" &&
+                          messages.shown[0].icon == MessageIcon::Error &&
+                          messages.shown[0].buttons == MessageButtons::Ok;
+        std::fflush(stderr);
+        _exit(code == 1 ? (told ? 0 : 2) : 3);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "2: wrong message box, 3: wrong exit code";
+    EXPECT_EQ(ReadFile(errors),
+              "Cannot take the single-instance lock " + lock + ": Is a directory\n");
 }
 
 } // namespace
