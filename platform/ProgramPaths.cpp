@@ -1,7 +1,10 @@
 #include "ProgramPaths.h"
 
+#include "Utf8Path.h"
+
 #include <cstdlib>
 #include <filesystem>
+#include <iterator>
 #include <system_error>
 
 #if defined(_WIN32)
@@ -39,9 +42,15 @@ std::size_t NameStart(const std::string& path) {
     return HasDriveLetter(path) ? 2 : 0;
 }
 
+// The variable's value as UTF-8 text.
 std::string Environment(const char* name) {
+#if defined(_WIN32)
+    const wchar_t* value = _wgetenv(WideFromUtf8(name).c_str());
+    return value != nullptr ? Utf8FromWide(value) : "";
+#else
     const char* value = std::getenv(name);
     return value != nullptr ? value : "";
+#endif
 }
 
 } // namespace
@@ -69,10 +78,11 @@ std::string ChangeExtension(const std::string& path, const std::string& extensio
 
 std::string OwnProgramPath() {
 #if defined(_WIN32)
-    char buffer[4 * MAX_PATH];
-    const DWORD length = GetModuleFileNameA(nullptr, buffer, sizeof buffer);
+    wchar_t buffer[4 * MAX_PATH];
+    const DWORD length = GetModuleFileNameW(nullptr, buffer, std::size(buffer));
     // A full buffer means the name was cut short.
-    return length > 0 && length < sizeof buffer ? std::string(buffer, length) : std::string();
+    return length > 0 && length < std::size(buffer) ? Utf8FromWide(std::wstring(buffer, length))
+                                                    : std::string();
 #elif defined(__APPLE__)
     std::uint32_t size = 0;
     _NSGetExecutablePath(nullptr, &size);
@@ -91,14 +101,15 @@ std::string OwnProgramPath() {
 bool DirectoryWritable(const std::string& directory) {
     const std::string path = directory.empty() ? "." : directory;
     std::error_code error;
-    if (!std::filesystem::is_directory(path, error))
+    if (!std::filesystem::is_directory(PathFromUtf8(path), error))
         return false;
 #if defined(_WIN32)
     // Access rights on Windows are ACLs that only an attempt answers reliably.
     const std::string probe =
         WithTrailingDelimiter(path) + "ORQ_SYV_probe_" + std::to_string(GetCurrentProcessId());
-    const HANDLE file = CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                    FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    const HANDLE file =
+        CreateFileW(WideFromUtf8(probe).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                    FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
     CloseHandle(file);

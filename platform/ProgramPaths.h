@@ -1,5 +1,6 @@
 // The paths the program derives from its own location, computed once at start by
-// InitProgramPaths before anything else reads them.
+// InitProgramPaths before anything else reads them. Every path here is UTF-8 text, on Windows
+// too: the file helpers convert it at the system call.
 //
 // A portable install keeps its settings beside the program. When the program's directory is not
 // writable (a system-wide install), the settings file of the same name lives in the user's

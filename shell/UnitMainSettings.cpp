@@ -4,6 +4,7 @@
 
 #include "IniFile.h"
 #include "ProgramPaths.h"
+#include "Utf8Path.h"
 
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -50,7 +51,7 @@ void TFormMain::LoadWindowSettings() {
 
     const std::string path = WithTrailingDelimiter(ini.ReadString(Section, "PATH", PresetDir));
     std::error_code error;
-    if (std::filesystem::is_directory(path, error))
+    if (std::filesystem::is_directory(PathFromUtf8(path), error))
         PresetDir = path;
 }
 
