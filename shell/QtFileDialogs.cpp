@@ -4,14 +4,13 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QFile>
 #include <QFileDialog>
 
 namespace {
 
 std::optional<std::string> ShowQtFileDialog(const FileDialogRequest& request) {
     QFileDialog dialog(QApplication::activeWindow(), QString::fromStdString(request.title),
-                       QFile::decodeName(request.initialDirectory.c_str()));
+                       QString::fromStdString(request.initialDirectory));
     // Qt takes the pattern from the parentheses at the end of a filter and, with the details
     // hidden, shows the rest: exactly the description, which may name the pattern itself.
     QString filter = QString::fromStdString(request.filterDescription);
@@ -29,9 +28,9 @@ std::optional<std::string> ShowQtFileDialog(const FileDialogRequest& request) {
     }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
-    // Qt writes '/' on every system; the rest of the program expects the system's own paths.
-    return QFile::encodeName(QDir::toNativeSeparators(dialog.selectedFiles().first()))
-        .toStdString();
+    // Qt writes '/' on every system; the rest of the program expects the system's own
+    // delimiters, in UTF-8 (the local 8-bit encoding of Windows cannot spell every name).
+    return QDir::toNativeSeparators(dialog.selectedFiles().first()).toStdString();
 }
 
 } // namespace
