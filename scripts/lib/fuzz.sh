@@ -9,7 +9,9 @@ fuzz_sources() { # target
     preset) echo tests/fuzz/PresetFuzzer.cpp protocol/PresetFile.cpp protocol/Crc16.cpp \
         protocol/DeviceRegisters.cpp ;;
     reply) echo tests/fuzz/ReplyFuzzer.cpp protocol/Frames.cpp protocol/Crc16.cpp ;;
-    ini) echo tests/fuzz/IniFuzzer.cpp platform/IniFile.cpp ;;
+    ini) echo tests/fuzz/IniFuzzer.cpp platform/IniFile.cpp platform/AtomicFile.cpp \
+        platform/WholeFile.cpp platform/SystemFilePosix.cpp platform/Utf8Path.cpp \
+        platform/ProgramPaths.cpp ;;
     simconfig) echo tests/fuzz/SimConfigFuzzer.cpp sim/SimConfig.cpp sim/SimBus.cpp \
         sim/SimLine.cpp sim/SimUnit.cpp protocol/Crc16.cpp protocol/Frames.cpp \
         protocol/DeviceRegisters.cpp ;;
