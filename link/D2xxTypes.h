@@ -7,7 +7,8 @@
 #include <cstdint>
 
 #if defined(_WIN32)
-// 32-bit Windows: the driver's exports are __stdcall and its integers are the Windows ones.
+// Windows: the driver's exports are __stdcall (which 64-bit Windows, with its one calling
+// convention, ignores) and its integers are the Windows ones.
 #define FT_API __stdcall
 using DWORD = unsigned long;
 using ULONG = unsigned long;
