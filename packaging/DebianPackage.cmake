@@ -26,6 +26,9 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION video)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${ORQ_PACKAGE_MAINTAINER}")
+# The driver libraries are objects of the package like the programs, so their own dependencies
+# (libftdi1, libusb) are computed too. Nothing links against them (they are loaded with dlopen),
+# so dpkg-shlibdeps needs no private directory to resolve them in.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
