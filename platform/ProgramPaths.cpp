@@ -119,6 +119,25 @@ bool DirectoryWritable(const std::string& directory) {
 #endif
 }
 
+std::string InstallBinDir() {
+#if defined(ORQ_INSTALL_BINDIR)
+    return WithTrailingDelimiter(ORQ_INSTALL_BINDIR);
+#else
+    return {};
+#endif
+}
+
+bool IsInstallBinDir(const std::string& directory) {
+    const std::string installed = InstallBinDir();
+    if (installed.empty() || directory.empty())
+        return false;
+    if (WithTrailingDelimiter(directory) == installed)
+        return true;
+    // /bin/x and /usr/bin/x are one program where /bin links to /usr/bin.
+    std::error_code error;
+    return std::filesystem::equivalent(directory, installed, error);
+}
+
 std::string UserHomeDir() {
 #if defined(_WIN32)
     return WithTrailingDelimiter(Environment("USERPROFILE"));
@@ -149,13 +168,13 @@ std::string UserSettingsDir() {
     return WithTrailingDelimiter(base) + "ORQ-SYV Settings" + PathDelimiter;
 }
 
-ProgramPathSet ProgramPathsFor(const std::string& programPath, bool programDirWritable,
+ProgramPathSet ProgramPathsFor(const std::string& programPath, bool portable,
                                const std::string& userSettingsDir, const std::string& homeDir) {
     ProgramPathSet paths;
     paths.appDir = DirectoryOf(programPath);
     paths.presetDir = paths.appDir;
     paths.settingsFile = ChangeExtension(programPath, ".dat");
-    if (!programDirWritable) {
+    if (!portable) {
         if (!userSettingsDir.empty())
             paths.settingsFile = WithTrailingDelimiter(userSettingsDir) +
                                  paths.settingsFile.substr(NameStart(paths.settingsFile));
@@ -166,8 +185,10 @@ ProgramPathSet ProgramPathsFor(const std::string& programPath, bool programDirWr
 }
 
 void InitProgramPaths(const std::string& programPath) {
-    const ProgramPathSet paths = ProgramPathsFor(
-        programPath, DirectoryWritable(DirectoryOf(programPath)), UserSettingsDir(), UserHomeDir());
+    const std::string directory = DirectoryOf(programPath);
+    const bool portable = DirectoryWritable(directory) && !IsInstallBinDir(directory);
+    const ProgramPathSet paths =
+        ProgramPathsFor(programPath, portable, UserSettingsDir(), UserHomeDir());
     AppDir = paths.appDir;
     PresetDir = paths.presetDir;
     SettingsFile = paths.settingsFile;

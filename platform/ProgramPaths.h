@@ -46,6 +46,14 @@ std::string OwnProgramPath();
 // directory).
 bool DirectoryWritable(const std::string& directory);
 
+// The directory the install rules put the programs in (the bin directory under the install
+// prefix), ending in a path delimiter; "" where the program is never installed that way
+// (Windows).
+std::string InstallBinDir();
+
+// True when `directory` is InstallBinDir(), by name or as the same directory on disk.
+bool IsInstallBinDir(const std::string& directory);
+
 // The user's folder for this program's settings ($XDG_CONFIG_HOME, else ~/.config, or
 // %APPDATA% on Windows, followed by "ORQ-SYV Settings"), ending in a path delimiter; "" when the
 // user's directories are unknown. Not created here: saving the settings creates it.
@@ -60,12 +68,13 @@ struct ProgramPathSet {
     std::string settingsFile;
 };
 
-// The paths of a program stored at `programPath`. `userSettingsDir` and `homeDir` count only when
-// the program's directory is not writable, and each only when it is not "": without them the
-// portable layout stands.
-ProgramPathSet ProgramPathsFor(const std::string& programPath, bool programDirWritable,
+// The paths of a program stored at `programPath`. `userSettingsDir` and `homeDir` count only for
+// a program that is not `portable`, and each only when it is not "": without them the portable
+// layout stands.
+ProgramPathSet ProgramPathsFor(const std::string& programPath, bool portable,
                                const std::string& userSettingsDir, const std::string& homeDir);
 
 // Sets AppDir, PresetDir and SettingsFile for the program file at `programPath` (normally
-// OwnProgramPath()), consulting the file system and the user's environment.
+// OwnProgramPath()), consulting the file system and the user's environment. The program is
+// portable when its directory is writable and is not InstallBinDir().
 void InitProgramPaths(const std::string& programPath);

@@ -46,8 +46,9 @@ HEADLESS_PACKAGES=(xvfb xauth)
 # What the Windows builds, 32 and 64 bits, and their tests under wine need.
 WINDOWS_PACKAGES=(cmake make g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix googletest wine
     wine64 wine32:i386)
-# What building the Debian package, checking it and installing it into a fresh root need.
-PACKAGE_PACKAGES=(dpkg-dev file lintian desktop-file-utils debootstrap)
+# What building the Debian package (the icon's sizes are rendered with rsvg-convert), checking it
+# and installing it into a fresh root need.
+PACKAGE_PACKAGES=(dpkg-dev file lintian desktop-file-utils debootstrap librsvg2-bin)
 # What the end-to-end test drives the program with: the accessibility bus and its Python
 # client, the keyboard, and screenshots.
 E2E_PACKAGES=(xvfb xauth dbus dbus-x11 at-spi2-core python3 python3-pyatspi python3-xlib

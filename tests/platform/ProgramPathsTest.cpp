@@ -88,6 +88,21 @@ TEST(ProgramPathsTest, InitBesideTheProgramOrInTheUsersDirectories) {
     }
 }
 
+TEST(ProgramPathsTest, TheInstallsBinDirectoryIsSystemWideEvenWhenWritable) {
+    TempDir dir;
+    const ScopedEnv home("HOME", dir / "home");
+    const ScopedEnv config("XDG_CONFIG_HOME", dir / "cfg");
+    const std::string bin = InstallBinDir();
+    ASSERT_FALSE(bin.empty());
+    EXPECT_TRUE(IsInstallBinDir(bin) && IsInstallBinDir(bin.substr(0, bin.size() - 1)));
+    EXPECT_FALSE(IsInstallBinDir(dir / "") || IsInstallBinDir(""));
+    // Whoever runs it, the superuser too, whose access test passes everywhere.
+    InitProgramPaths(bin + "orq-syv-settings");
+    EXPECT_EQ(AppDir, bin);
+    EXPECT_EQ(SettingsFile, dir / "cfg/ORQ-SYV Settings/orq-syv-settings.dat");
+    EXPECT_EQ(PresetDir, dir / "home/");
+}
+
 #endif
 
 TEST(ProgramPathsTest, OwnProgramPathNamesThisTest) {
