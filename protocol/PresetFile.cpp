@@ -23,10 +23,6 @@ constexpr std::uint8_t HeaderP = 0x50;
 constexpr std::uint8_t ModelHigh = FamilyModelNumber >> 8;  // 0x02
 constexpr std::uint8_t ModelLow = FamilyModelNumber & 0xFF; // 0xDA
 constexpr int ChecksumOffset = ReplyCoveredBytes;           // 56
-constexpr std::size_t MicFirst = RegMicGain1;               // 26
-constexpr std::size_t MicEnd = RegExtConfig1;               // 34, one past MicPhantom4
-constexpr std::size_t ExtFirst = RegExtConfig1;             // 34
-constexpr std::size_t ExtEnd = RegisterCount;               // 40, one past ExtGain2
 // Attempts at a temporary name before the save gives up: only names left behind by saves that
 // died, or taken by another copy saving at the same moment, are ever in the way.
 constexpr int TemporaryNameAttempts = 100;
@@ -146,13 +142,6 @@ FileHandle CreateTemporaryBeside(const std::string& target, std::string& name) {
     return NoFile;
 }
 
-void CopyRegisters(RegisterBlock& block, const StatusReply& reply, std::size_t first,
-                   std::size_t end) {
-    std::copy(reply.begin() + ReplyRegistersOffset + static_cast<std::ptrdiff_t>(first),
-              reply.begin() + ReplyRegistersOffset + static_cast<std::ptrdiff_t>(end),
-              block.begin() + static_cast<std::ptrdiff_t>(first));
-}
-
 } // namespace
 
 void FactoryDefaults(RegisterBlock& block) {
@@ -187,10 +176,10 @@ bool ParsePresetBytes(const std::uint8_t* data, std::size_t size, RegisterBlock&
 void ApplyVariantRules(RegisterBlock& block, std::uint32_t modelVariant,
                        const StatusReply& currentReply) {
     const int variant = static_cast<int>(modelVariant);
-    if (!MicVariant(variant))
-        CopyRegisters(block, currentReply, MicFirst, MicEnd);
-    if (!ExtVariant(variant))
-        CopyRegisters(block, currentReply, ExtFirst, ExtEnd);
+    for (int offset = 0; offset < RegisterCount; ++offset)
+        if (!RegisterOnVariant(offset, variant))
+            block[static_cast<std::size_t>(offset)] =
+                currentReply[static_cast<std::size_t>(ReplyRegistersOffset + offset)];
 }
 
 bool SavePresetFile(const std::string& path, const RegisterBlock& block) {
@@ -208,8 +197,7 @@ bool SavePresetFile(const std::string& path, const RegisterBlock& block) {
     return false;
 }
 
-bool LoadPresetFile(const std::string& path, std::uint32_t modelVariant,
-                    const StatusReply& currentReply, RegisterBlock& block) {
+bool ReadPresetFile(const std::string& path, RegisterBlock& block) {
     PresetFileBytes bytes{};
     {
         std::ifstream file(path, std::ios::binary);
@@ -220,8 +208,13 @@ bool LoadPresetFile(const std::string& path, std::uint32_t modelVariant,
         if (!file.read(reinterpret_cast<char*>(bytes.data()), PresetFileSize))
             return false;
     }
+    return ParsePresetBytes(bytes.data(), bytes.size(), block);
+}
+
+bool LoadPresetFile(const std::string& path, std::uint32_t modelVariant,
+                    const StatusReply& currentReply, RegisterBlock& block) {
     RegisterBlock loaded{};
-    if (!ParsePresetBytes(bytes.data(), bytes.size(), loaded))
+    if (!ReadPresetFile(path, loaded))
         return false;
     ApplyVariantRules(loaded, modelVariant, currentReply);
     block = loaded;

@@ -40,6 +40,11 @@ void ApplyVariantRules(RegisterBlock& block, std::uint32_t modelVariant,
 // was, and no temporary file behind. Returns false on any failure.
 bool SavePresetFile(const std::string& path, const RegisterBlock& block);
 
+// Reads the preset file at `path` (other programs may read and write it meanwhile) and checks it
+// as ParsePresetBytes does, without the variant rules. False when the file cannot be opened or
+// read, is not exactly 58 bytes long or fails a check; `block` is then left as it was.
+bool ReadPresetFile(const std::string& path, RegisterBlock& block);
+
 // Reads the preset file at `path` (other programs may read and write it meanwhile), checks it as
 // ParsePresetBytes does and applies the variant rules for a unit of `modelVariant` whose newest
 // reply is `currentReply`. False when the file cannot be opened or read, is not exactly 58
