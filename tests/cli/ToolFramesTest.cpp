@@ -1,4 +1,5 @@
 // What each command sends, byte for byte, and what it prints.
+#include "DeviceRegisters.h"
 #include "PresetFile.h"
 #include "ToolRun.h"
 
@@ -140,7 +141,7 @@ TEST(ToolJson, ListAndShowWriteJson) {
 }
 
 TEST(ToolWatch, PrintsTheUnitsStateAndEndsQuietlyWhenInterrupted) {
-    const ToolRun run = RunTool({"watch", "SV730101"}, Rack, "timeout -s INT 1");
+    const ToolRun run = RunTool({"watch", "SV730101"}, Rack, "timeout --preserve-status -s INT 1");
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out.rfind("SV730101: input-format=LOSS (0), ", 0), 0u) << run.out;
     EXPECT_NE(run.out.find("loss-mode=BLUE (1)"), std::string::npos);

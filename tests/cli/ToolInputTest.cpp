@@ -1,5 +1,6 @@
 // Bad input and units that cannot be had: a clear message, the exit status that says which, and
 // nothing sent that changes a unit.
+#include "DeviceRegisters.h"
 #include "PresetFile.h"
 #include "ToolRun.h"
 

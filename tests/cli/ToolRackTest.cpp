@@ -1,5 +1,6 @@
 // A preset recalled on a rack: every variant gets the block its rules make, and a unit that
 // fails on the way does not stop the others.
+#include "DeviceRegisters.h"
 #include "PresetFile.h"
 #include "ToolRun.h"
 
