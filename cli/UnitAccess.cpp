@@ -126,9 +126,11 @@ ExitStatus ForEveryUnit(const UnitWork& work) {
 
 std::string ExchangeFailureText(WorkerResult result, std::int32_t linkStatus,
                                 std::uint8_t deviceError) {
-    std::string text = ExchangeErrorText(result, linkStatus, deviceError);
+    const std::string text = ExchangeErrorText(result, linkStatus, deviceError);
     // The message box's empty line between the text and the driver status becomes one space.
-    for (std::size_t at; (at = text.find("\r\n\r\n")) != std::string::npos;)
-        text.replace(at, 4, " ");
-    return text;
+    const std::string gap = "\r\n\r\n";
+    const std::size_t at = text.find(gap);
+    if (at == std::string::npos)
+        return text;
+    return text.substr(0, at) + " " + text.substr(at + gap.size());
 }
