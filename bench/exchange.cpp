@@ -5,6 +5,7 @@
 #include "D2XXUnit_mod.h"
 #include "SimBus.h"
 #include "SimDriver.h"
+#include "UnitSession.h"
 #include "UnitThread.h"
 
 #if defined(_WIN32)
@@ -62,18 +63,6 @@ private:
     std::map<ReplyTag, Clock::time_point> arrived_;
 };
 
-bool OpenUnit() {
-    BaudRate = static_cast<std::uint32_t>(Baud);
-    WordLength = 8;
-    StopBits = 0;
-    Parity = 0;
-    FlowControl = 0;
-    return Open_USB_Device_By_Device_Location(Location) == FT_OK && LinkReset() == FT_OK &&
-           LinkSetBaudRate() == FT_OK && LinkSetDataCharacteristics() == FT_OK &&
-           LinkSetFlowControl() == FT_OK && LinkSetTimeouts(2000, 2000) == FT_OK &&
-           LinkPurgeRx() == FT_OK && LinkPurgeTx() == FT_OK;
-}
-
 // User and system CPU time of the whole process so far.
 double CpuSeconds() {
 #if defined(_WIN32)
@@ -119,7 +108,7 @@ void Run(std::chrono::microseconds replyDelay) {
     bus->Plug({Location, FT_DEVICE_232R, "SV731001", "ORQ-SYV-730", false, sim::MakeUnit(5, 1)});
     sim::InstallBus(bus);
     std::printf("\nunit reply delay %.2f ms\n", Ms(replyDelay).count());
-    if (!OpenUnit()) {
+    if (!OpenForExchange(Location)) {
         std::printf("  cannot open the simulated unit\n");
         return;
     }

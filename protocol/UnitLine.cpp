@@ -9,3 +9,21 @@ void StoreUnitLineSettings() {
     Parity = 0;      // none
     FlowControl = 0; // none
 }
+
+bool ConfigureLine(ULONG timeoutMs) {
+    StoreUnitLineSettings();
+    return LinkSetBaudRate() == FT_OK && LinkSetDataCharacteristics() == FT_OK &&
+           LinkSetFlowControl() == FT_OK && LinkSetTimeouts(timeoutMs, timeoutMs) == FT_OK &&
+           LinkPurgeRx() == FT_OK && LinkPurgeTx() == FT_OK;
+}
+
+bool OpenWithLine(DWORD location, ULONG timeoutMs) {
+    if (Open_USB_Device_By_Device_Location(location) != FT_OK)
+        return false;
+    LinkReset();
+    if (!ConfigureLine(timeoutMs)) {
+        LinkClose();
+        return false;
+    }
+    return true;
+}

@@ -2,5 +2,18 @@
 // control.
 #pragma once
 
+#include "D2xxTypes.h"
+
 // Stores the unit's line settings into the link layer; the caller applies them.
 void StoreUnitLineSettings();
+
+// Stores the unit's line settings (StoreUnitLineSettings) and applies them to the open device:
+// baud, data characteristics, flow control, time-outs (read = write = timeoutMs), purge RX,
+// purge TX, in that order, stopping at the first failure. Returns whether all succeeded.
+bool ConfigureLine(ULONG timeoutMs);
+
+// Opens the device at `location`, resets it (a failure there is tolerated: it only shows its
+// dialog where dialogs are on) and ConfigureLine(timeoutMs). Returns true with the device open
+// and set up; false when the open failed, or after closing the device again when the set-up
+// failed.
+bool OpenWithLine(DWORD location, ULONG timeoutMs);

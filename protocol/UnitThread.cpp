@@ -2,7 +2,6 @@
 
 #include "D2XXUnit_mod.h"
 
-#include <algorithm>
 #include <utility>
 
 #if defined(_WIN32)
@@ -16,14 +15,6 @@
 DeviceMessageSink::~DeviceMessageSink() = default;
 
 namespace {
-
-// Milliseconds on a monotonic clock, cut to 32 bits: only differences taken in 32-bit unsigned
-// arithmetic mean anything, and they stay right across the wrap.
-std::uint32_t TickCount() {
-    using namespace std::chrono;
-    return static_cast<std::uint32_t>(
-        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
-}
 
 // The worker's 1 ms steps set the pace of the exchange, so it asks for wake-ups on time while
 // it runs. Linux lets a sleeping thread wake up to 50 us late by default, which adds up over the
@@ -51,8 +42,9 @@ public:
 
 } // namespace
 
-TDeviceThread::TDeviceThread(DeviceMessageSink* window, std::chrono::microseconds step)
-    : Window(window), step_(step) {}
+TDeviceThread::TDeviceThread(DeviceMessageSink* window, std::chrono::microseconds step,
+                             ExchangeClock& clock)
+    : Window(window), step_(step), clock_(clock), session_(clock, step, &StopRequest) {}
 
 TDeviceThread::~TDeviceThread() {
     Stop();
@@ -111,7 +103,7 @@ std::optional<TDeviceThread::Request> TDeviceThread::TakeRequest() {
 }
 
 void TDeviceThread::Sleep() const {
-    std::this_thread::sleep_for(step_);
+    clock_.Sleep(step_);
 }
 
 void TDeviceThread::WorkerLoop() {
@@ -165,76 +157,23 @@ void TDeviceThread::WorkerLoop() {
 }
 
 WorkerResult TDeviceThread::SendCommand(std::uint8_t code, std::uint8_t value) {
-    const CommandFrame frame = BuildCommandFrame(code, value);
-    std::copy(frame.begin(), frame.end(), OutBuffer);
-    return WriteChecked(CommandFrameSize);
+    return session_.Send(BuildCommandFrame(code, value));
 }
 
 WorkerResult TDeviceThread::SendBlock(const RegisterBlock& block) {
-    const BlockWriteFrame frame = BuildBlockWriteFrame(block);
-    std::copy(frame.begin(), frame.end(), OutBuffer);
-    return WriteChecked(BlockWriteFrameSize);
-}
-
-WorkerResult TDeviceThread::WriteChecked(std::uint32_t count) {
-    const DWORD written = LinkWrite(count);
-    if (LinkStatus != 0)
-        return ResultWriteFailed;
-    if (written < count) {
-        LinkStatus = LinkShortTransfer;
-        return ResultWriteFailed;
-    }
-    return ResultNone;
-}
-
-// Never blocks in the driver: reads only once the driver holds the whole count, and measures
-// the reply limit itself. Bytes beyond `count` stay queued as the start of the next reply.
-WorkerResult TDeviceThread::WaitAndRead(std::uint32_t count) {
-    const std::uint32_t start = TickCount();
-    for (;;) {
-        // Exactly the limit is still within it.
-        if (TickCount() - start > ReplyLimitMs) {
-            LinkStatus = LinkReplyTimeout;
-            return ResultReadFailed;
-        }
-        Sleep();
-        LinkStatus = static_cast<std::int32_t>(LinkGetQueueStatus());
-        if (LinkStatus != 0)
-            return ResultReadFailed;
-        if (RxQueueBytes >= count) {
-            const DWORD read = LinkRead(count);
-            if (LinkStatus != 0)
-                return ResultReadFailed;
-            if (read < count) {
-                LinkStatus = LinkShortTransfer;
-                return ResultReadFailed;
-            }
-            return ResultNone;
-        }
-        if (StopRequested())
-            return ResultReadFailed;
-    }
+    return session_.Send(BuildBlockWriteFrame(block));
 }
 
 WorkerResult TDeviceThread::ReadReply(StatusReply& reply, std::uint8_t& deviceError) {
-    if (const WorkerResult result = WaitAndRead(StatusReplySize); result != ResultNone)
-        return result;
-    std::copy_n(InBuffer, StatusReplySize, reply.begin());
-    const ReplyCheck check = ValidateReply(reply);
-    if (check.result != ResultNone) {
-        // The transfer itself succeeded.
-        LinkStatus = 0;
-        deviceError = check.deviceError;
-    }
-    return check.result;
+    return session_.ReadReply(reply, deviceError);
 }
 
 void TDeviceThread::StartDelay(std::uint32_t milliseconds) {
-    const std::uint32_t start = TickCount();
+    const std::uint32_t start = clock_.TickCount();
     while (!StopRequested()) {
         // A difference of N ticks may cover as little as N - 1 ms and a bit; one tick more
         // makes sure the whole delay has passed.
-        if (TickCount() - start > milliseconds)
+        if (clock_.TickCount() - start > milliseconds)
             return;
         Sleep();
     }

@@ -11,7 +11,9 @@
 // worker, that is, the next Stop.
 #pragma once
 
+#include "ExchangeClock.h"
 #include "Frames.h"
+#include "UnitSession.h"
 #include "WorkerMessages.h"
 #include "WorkerResult.h"
 
@@ -30,11 +32,13 @@ public:
     // between the checks of the start delay.
     static constexpr std::chrono::microseconds DefaultStep = std::chrono::milliseconds(1);
     static constexpr std::uint32_t StartDelayMs = 500;
-    static constexpr std::uint32_t ReplyLimitMs = 2000;
 
     // Records the window that receives WM_DEV_STATUS and WM_DEV_STOPPED; starts nothing. A
     // step other than DefaultStep only serves runs on an instant bus that need many turns.
-    explicit TDeviceThread(DeviceMessageSink* window, std::chrono::microseconds step = DefaultStep);
+    // `clock` measures the start delay and the reply limit and makes the steps; it is used from
+    // the worker thread and must outlive the object.
+    explicit TDeviceThread(DeviceMessageSink* window, std::chrono::microseconds step = DefaultStep,
+                           ExchangeClock& clock = SteadyExchangeClock());
     // Stops the worker first.
     virtual ~TDeviceThread();
     TDeviceThread(const TDeviceThread&) = delete;
@@ -100,17 +104,19 @@ private:
 
     // The worker thread.
     void WorkerLoop();
-    // Each step returns the WorkerResult of what it did and leaves LinkStatus as described.
+    // Each step returns the WorkerResult of what it did and leaves LinkStatus as UnitSession
+    // describes.
     WorkerResult SendCommand(std::uint8_t code, std::uint8_t value);
     WorkerResult SendBlock(const RegisterBlock& block);
-    WorkerResult WriteChecked(std::uint32_t count);
-    WorkerResult WaitAndRead(std::uint32_t count);
     // On ResultDeviceError `deviceError` receives reply byte 15.
     WorkerResult ReadReply(StatusReply& reply, std::uint8_t& deviceError);
     // Returns once `milliseconds` have passed or a stop is requested, whichever comes first.
     void StartDelay(std::uint32_t milliseconds);
 
     const std::chrono::microseconds step_;
+    ExchangeClock& clock_;
+    // Watches StopRequest at every step of a reply wait.
+    UnitSession session_;
     std::mutex queueMutex_;
     std::deque<Request> queue_; // guarded by queueMutex_
 };

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "D2xxTypes.h"
+#include "UnitSession.h"
 
 #include <QWidget>
 
@@ -23,13 +24,6 @@ struct TGPIItem {
     std::uint16_t ModelNumber = 0;
     std::uint8_t ModelVariant = 0;
     int DeviceGeneration = 0; // 1 or 2
-};
-
-// What the identification probe learns of a unit.
-struct ProbedIdentity {
-    std::uint16_t ModelNumber = 0;
-    std::uint8_t ModelVariant = 0;
-    int DeviceGeneration = 0; // 0 when the version bytes name no known generation
 };
 
 class TFormMain : public QWidget {

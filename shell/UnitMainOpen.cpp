@@ -5,24 +5,10 @@
 #include "AppTitle.h"
 #include "D2XXUnit_mod.h"
 #include "UnitGPI.h"
-#include "UnitLine.h"
+#include "UnitSession.h"
 
 #include <QCoreApplication>
 #include <QTreeWidget>
-
-namespace {
-
-constexpr ULONG ExchangeTimeoutMs = 2000;
-
-// Applies the stored line settings and the time-outs, stopping at the first failure.
-bool ConfigureForExchange() {
-    return LinkSetBaudRate() == FT_OK && LinkSetDataCharacteristics() == FT_OK &&
-           LinkSetFlowControl() == FT_OK &&
-           LinkSetTimeouts(ExchangeTimeoutMs, ExchangeTimeoutMs) == FT_OK &&
-           LinkPurgeRx() == FT_OK && LinkPurgeTx() == FT_OK;
-}
-
-} // namespace
 
 void TFormMain::OpenUnit() {
     const QList<QTreeWidgetItem*> selected = LView->selectedItems();
@@ -35,15 +21,11 @@ void TFormMain::OpenUnit() {
 }
 
 void TFormMain::RunUnit(const TGPIItem& unit) {
-    // The operator sees any driver failure while the unit is opened and set up.
+    // The operator sees any driver failure while the unit is opened and set up; a failing reset
+    // shows its dialog, and the set-up goes on.
     ShowLinkErrors = true;
-    if (Open_USB_Device_By_Device_Location(unit.LocationId) != FT_OK)
-        return;
-    LinkReset(); // a failure shows its dialog, and the set-up goes on
-    StoreUnitLineSettings();
-    if (!ConfigureForExchange()) {
+    if (!OpenForExchange(unit.LocationId)) {
         ShowLinkErrors = false;
-        LinkClose();
         return;
     }
     // The worker owns the link from here on and must never raise a dialog.
@@ -62,9 +44,5 @@ void TFormMain::RunUnit(const TGPIItem& unit) {
     panel->deleteLater();
     show();
 
-    if (LinkGetStatus() == FT_OK) {
-        LinkPurgeRx();
-        LinkPurgeTx();
-    }
-    LinkClose();
+    CloseAfterExchange();
 }

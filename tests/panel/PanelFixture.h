@@ -8,7 +8,7 @@
 #include "D2xxLoader.h"
 #include "DeviceRegisters.h"
 #include "MessageRecorder.h"
-#include "OpenForExchange.h"
+#include "OpenSimulatedUnit.h"
 #include "SimBus.h"
 #include "SimDriver.h"
 #include "UnitGPI.h"
@@ -51,7 +51,7 @@ protected:
         bus = std::make_shared<sim::SimBus>(timing);
         bus->Plug({PanelUnitLocation, FT_DEVICE_232R, PanelUnitSerial, "ORQ-SYV-730", false, unit});
         sim::InstallBus(bus);
-        OpenForExchange(PanelUnitLocation);
+        OpenSimulatedUnit(PanelUnitLocation);
         if (HasFatalFailure())
             return;
         bus->ClearLogs();

@@ -97,8 +97,7 @@ protected:
             again.unit->faults = {};
             bus->Plug(std::move(again));
         }
-        ASSERT_EQ(Open_USB_Device_By_Device_Location(UnitLocation), FT_OK);
-        ASSERT_EQ(LinkSetBaudRate() | LinkSetDataCharacteristics() | LinkPurgeRx(), FT_OK);
+        ASSERT_TRUE(OpenForExchange(UnitLocation));
         sink.Clear();
         StartWorker();
     }

@@ -5,7 +5,7 @@
 #include "DeviceRegisters.h"
 #include "RecorderSink.h"
 #include "TestFiles.h"
-#include "UnitLine.h"
+#include "UnitSession.h"
 #include "UnitThread.h"
 #include "WorkerFixture.h"
 
@@ -114,12 +114,7 @@ TEST(WindowsExchangeDllTest, DriverDllAtWireTiming) {
     ASSERT_TRUE(load.loaded) << load.error;
     SetD2xxApi(load.api);
     ShowLinkErrors = false;
-    StoreUnitLineSettings();
-    ASSERT_EQ(Open_USB_Device_By_Device_Location(0x1011), FT_OK);
-    LinkReset();
-    EXPECT_EQ(LinkSetBaudRate() | LinkSetDataCharacteristics() | LinkSetFlowControl() |
-                  LinkSetTimeouts(2000, 2000) | LinkPurgeRx() | LinkPurgeTx(),
-              FT_OK);
+    ASSERT_TRUE(OpenForExchange(0x1011));
     {
         ThreadSink sink;
         TDeviceThread worker(&sink);

@@ -4,7 +4,7 @@
 
 #include "D2XXUnit_mod.h"
 #include "D2xxLoader.h"
-#include "OpenForExchange.h"
+#include "OpenSimulatedUnit.h"
 #include "RecorderSink.h"
 #include "SimBus.h"
 #include "SimDriver.h"
@@ -31,7 +31,7 @@ protected:
         bus->Plug(
             {UnitLocation, FT_DEVICE_232R, "SV731001", "ORQ-SYV-730", false, sim::MakeUnit(5, 1)});
         sim::InstallBus(bus);
-        OpenForExchange(UnitLocation);
+        OpenSimulatedUnit(UnitLocation);
         if (HasFatalFailure())
             return;
         bus->ClearLogs();
