@@ -1,5 +1,6 @@
 // The status view: replies decoded onto the controls, only what changed repainted, replies held
 // back while a command of the panel's own is unanswered.
+#include "LiteralReply.h"
 #include "PanelFixture.h"
 #include "PanelLook.h"
 
@@ -122,6 +123,48 @@ TEST_F(StatusViewTest, FirstReplyPaintsEveryFieldAndRevealsTheGroups) {
     EXPECT_EQ(p.CurrentReply, r);
     EXPECT_EQ(p.LastShownReply, r);
     EXPECT_TRUE(p.GroupsShown);
+}
+
+// The texts are written out here, not taken from the tables: the reply's bytes and what they
+// read as are both fixed by hand.
+TEST_F(StatusViewTest, ShowsTheLiteralReply) {
+    Feed(0, LiteralReply);
+    TFormEdit& p = *panel;
+    EXPECT_EQ(p.GBoxDevice->title(), " ORQ-SYV-730-RK");
+    EXPECT_EQ(p.PanPVer->text(), "4.0");
+    EXPECT_EQ(p.PanSVer->text(), "2.7");
+    EXPECT_EQ(p.PanFPGA->text(), "2.1  05.11.17");
+    EXPECT_EQ(p.PanInputFormat->text(), "HD 1080i/50");
+    EXPECT_FALSE(InAlarm(p.PanInputFormat));
+    const char* audio[] = {"", "2", "", "4"};
+    const bool groupOn[] = {true, false, true, true};
+    const char* micGain[] = {"47.00", "23.00", "70.25", "23.75"};
+    const bool phantomOn[] = {true, false, false, true};
+    for (std::size_t i = 1; i <= 4; ++i) {
+        EXPECT_EQ(p.PanInputAudios[i]->text(), audio[i - 1]);
+        EXPECT_EQ(TagOf(p.AGroupButtons[i]), int(6 + i) * 256 + (groupOn[i - 1] ? 0 : 1));
+        EXPECT_EQ(p.MicLabels[i]->text(), micGain[i - 1]);
+        EXPECT_EQ(TagOf(p.MicButtons[i]), int(30 + i) * 256 + (phantomOn[i - 1] ? 0 : 1));
+    }
+    EXPECT_EQ(p.PanEDH->text(), "7");
+    EXPECT_TRUE(InAlarm(p.PanEDH));
+    EXPECT_EQ(p.MBtnFormat->text(), "HD 1080i/60");
+    EXPECT_EQ(p.MBtnBars->text(), "ON");
+    EXPECT_EQ(p.MBtnLossMode->text(), "BARS");
+    const char* sdiSource[] = {"EXT 1/2",       "EXT 3/4",        "TEST",
+                               "MUTE",          "SDI IN CH 1/2",  "SDI IN CH 3/4",
+                               "SDI IN CH 5/6", "SDI IN CH 15/16"};
+    const char* sdiGain[] = {"1.5", "-6.0", "0.0", "6.0", "-0.1", "0.1", "-1.0", "1.0"};
+    for (std::size_t i = 1; i <= 8; ++i) {
+        EXPECT_EQ(p.SdiMenuButtons[i]->text(), sdiSource[i - 1]);
+        EXPECT_EQ(p.SdiLabels[i]->text(), sdiGain[i - 1]);
+    }
+    EXPECT_EQ(p.ExtConfigButtons[1]->text(), "LINE IN");
+    EXPECT_EQ(p.ExtConfigButtons[2]->text(), "MIC IN 3/4");
+    EXPECT_EQ(p.ExtMenuButtons[1]->text(), "EXT 1/2");
+    EXPECT_EQ(p.ExtMenuButtons[2]->text(), "TEST");
+    EXPECT_EQ(p.ExtLabels[1]->text(), "1.0");
+    EXPECT_EQ(p.ExtLabels[2]->text(), "-1.0");
 }
 
 TEST_F(StatusViewTest, FirstReplyLeavesFieldsThatMatchTheStartValues) {

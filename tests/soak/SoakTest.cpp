@@ -20,7 +20,7 @@ std::size_t TurnsWanted() {
     return text ? static_cast<std::size_t>(std::strtoull(text, nullptr, 10)) : 20000;
 }
 
-// Faults that end an exchange quickly; a silent unit would cost two seconds each.
+// Faults that end an exchange in the turn they strike.
 enum class Fault {
     BadHeader,
     BadChecksum,
@@ -49,8 +49,6 @@ void Apply(RegisterBlock& registers, const FrameBytes& frame, int generation) {
 
 class Soak : public WorkerFixture {
 protected:
-    Soak() : WorkerFixture({.instant = true}, 20us) {}
-
     void Inject(Fault fault) {
         sim::UnitFaults faults;
         switch (fault) {

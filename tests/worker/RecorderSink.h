@@ -1,8 +1,7 @@
 // A window stand-in for the device worker: records every message it is posted, with a copy of
-// the reply and the time it arrived, and lets the test thread wait for what it expects.
+// the reply, and lets the test thread wait for what it expects.
 #pragma once
 
-#include "SimBus.h"
 #include "WorkerMessages.h"
 
 #include <algorithm>
@@ -19,7 +18,6 @@ struct RecordedMessage {
     unsigned message;
     std::uint32_t wParam;
     std::optional<StatusReply> reply;
-    sim::Clock::time_point at;
 };
 
 // The WM_DEV_STATUS messages among `all`.
@@ -38,8 +36,7 @@ public:
     bool PostDeviceMessage(unsigned message, std::uint32_t wParam,
                            std::unique_ptr<StatusReply> reply) override {
         std::lock_guard lock(mutex_);
-        messages_.push_back(
-            {message, wParam, reply ? std::optional(*reply) : std::nullopt, sim::Clock::now()});
+        messages_.push_back({message, wParam, reply ? std::optional(*reply) : std::nullopt});
         changed_.notify_all();
         return accept_;
     }

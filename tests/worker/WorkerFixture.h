@@ -1,5 +1,7 @@
-// A unit on a simulated bus, opened and configured through the link layer as for an exchange,
-// and a device worker on it that reports to a RecorderSink.
+// A unit on an instant simulated bus, opened and configured through the link layer as for an
+// exchange, and a device worker on it that reports to a RecorderSink and keeps time by a test
+// clock: its start delay and reply limit pass in no real time, or stand still where a test
+// freezes the clock.
 #pragma once
 
 #include "D2XXUnit_mod.h"
@@ -8,6 +10,7 @@
 #include "RecorderSink.h"
 #include "SimBus.h"
 #include "SimDriver.h"
+#include "TestClock.h"
 #include "UnitThread.h"
 
 #include <gtest/gtest.h>
@@ -21,11 +24,9 @@ inline const CommandFrame Poll = BuildCommandFrame(PollCode, 0);
 
 class WorkerFixture : public ::testing::Test {
 protected:
-    explicit WorkerFixture(sim::BusTiming timing = {},
-                           std::chrono::microseconds step = TDeviceThread::DefaultStep,
-                           bool sinkAccepts = true)
-        : bus(std::make_shared<sim::SimBus>(timing)), sink(sinkAccepts),
-          worker(std::make_unique<TDeviceThread>(&sink, step)) {}
+    explicit WorkerFixture(bool sinkAccepts = true)
+        : bus(std::make_shared<sim::SimBus>(sim::BusTiming{.instant = true})), sink(sinkAccepts),
+          worker(std::make_unique<TDeviceThread>(&sink, TDeviceThread::DefaultStep, clock)) {}
 
     void SetUp() override {
         bus->Plug(
@@ -44,11 +45,15 @@ protected:
         ShowLinkErrors = true;
     }
 
-    // Starts the worker and waits until it takes requests.
+    // Starts the worker and waits until it takes requests. Time stands still meanwhile, so the
+    // exchange cannot start, or end, unseen.
     void StartWorker() {
+        const std::uint64_t limit = clock.LimitUs();
+        clock.FreezeAt(0);
         worker->Start();
         for (int i = 0; i < 5000 && !worker->IsRunning(); ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        clock.SetLimitUs(limit);
         ASSERT_TRUE(worker->IsRunning());
     }
 
@@ -57,6 +62,7 @@ protected:
     }
 
     std::shared_ptr<sim::SimBus> bus;
+    TestClock clock;   // outlives the worker, which keeps time by it
     RecorderSink sink; // outlives the worker, which posts to it
     std::unique_ptr<TDeviceThread> worker;
 };

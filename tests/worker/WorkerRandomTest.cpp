@@ -12,10 +12,7 @@ using namespace std::chrono_literals;
 
 constexpr std::size_t Turns = 20000;
 
-class WorkerRandomTest : public WorkerFixture {
-protected:
-    WorkerRandomTest() : WorkerFixture({.instant = true}, 20us) {}
-};
+class WorkerRandomTest : public WorkerFixture {};
 
 TEST_F(WorkerRandomTest, EveryRequestIsSentOnceInOrderAndEveryTagGetsItsReply) {
     std::mt19937 random(730);
