@@ -157,8 +157,11 @@ ParsedValue ParseValue(int offset, std::string_view text, const UnitKind& kind) 
     if (!RegisterOnVariant(offset, kind.variant))
         return {std::nullopt, SettingName(offset) + ": not on a unit of this variant"};
     const std::optional<unsigned> value = Lookup(offset, Folded(text), kind);
-    if (!value)
-        return Refused(offset, text, "no such value");
+    if (!value) {
+        const bool decibels = (IsGain(offset) || IsMicGain(offset)) && Decibels(Folded(text));
+        return Refused(offset, text,
+                       decibels ? "no gain step of the register's range" : "no such value");
+    }
     const int generation = kind.generation == 1 ? 1 : 2;
     if (*value > 255 ||
         !CommandValueAccepted(offset, static_cast<std::uint8_t>(*value), generation))
