@@ -6,7 +6,7 @@
 
 enum ExitStatus : int {
     ExitDone = 0,     // every unit done
-    ExitUsage = 1,    // bad command line, setting, value or unit name: nothing was sent
+    ExitUsage = 1,    // bad command line, setting, value or unit name: no command sent
     ExitNoUnit = 2,   // a unit not found, not of the family, open elsewhere or not to be opened
     ExitExchange = 3, // an exchange failed, or the unit kept another value than the one asked
     ExitFile = 4,     // a file could not be read or written, or is no preset file

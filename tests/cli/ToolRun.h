@@ -34,6 +34,6 @@ SentFrame Poll(unsigned location);
 SentFrame Command(unsigned location, std::uint8_t code, std::uint8_t value);
 SentFrame Block(unsigned location, const RegisterBlock& block);
 
-// The file bytes as a string of the given bytes.
+// Writes `bytes` as the whole file at `path`; reads a whole file.
 void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes);
 std::vector<std::uint8_t> ReadBytes(const std::string& path);
