@@ -2,15 +2,14 @@
 // file or the factory settings sent back to the unit.
 #include "UnitGPI.h"
 
-#include "AtomicFile.h"
 #include "Button.h"
 #include "FileDialogSeam.h"
 #include "MessageSeam.h"
 #include "PopupMenu.h"
 #include "PresetFile.h"
+#include "PresetStore.h"
 #include "ProgramPaths.h"
 #include "UnitProcs.h"
-#include "WholeFile.h"
 
 #include <QAction>
 
@@ -30,29 +29,6 @@ std::optional<std::string> ChoosePresetFile(FileDialogKind kind, const char* tit
     if (chosen)
         PresetDir = DirectoryOf(*chosen);
     return chosen;
-}
-
-// Writes the preset file of `block`; false when it cannot be written whole, and then any earlier
-// file of that name is left as it was.
-bool SavePresetFile(const std::string& path, const RegisterBlock& block) {
-    const PresetFileBytes bytes = PresetBytes(block);
-    return WriteFileAtomically(path, bytes.data(), bytes.size());
-}
-
-// Reads and checks the preset file at `path` and applies the variant rules of the open unit.
-// False when it cannot be opened or read, is not a preset file, or is longer than one (which is
-// not read); `block` is then left as it was.
-bool LoadPresetFile(const std::string& path, std::uint32_t modelVariant,
-                    const StatusReply& currentReply, RegisterBlock& block) {
-    const WholeFile file = ReadWholeFile(path, PresetFileSize);
-    RegisterBlock loaded{};
-    if (file.status != WholeFileStatus::Read ||
-        !ParsePresetBytes(reinterpret_cast<const std::uint8_t*>(file.bytes.data()),
-                          file.bytes.size(), loaded))
-        return false;
-    ApplyVariantRules(loaded, modelVariant, currentReply);
-    block = loaded;
-    return true;
 }
 
 void ShowFileError(const char* text) {

@@ -115,6 +115,21 @@ bool MicVariant(int variant) {
     return variant == 1 || variant == 4 || variant == 5;
 }
 
+bool RegisterOnVariant(int offset, int variant) {
+    if (offset >= RegMicGain1 && offset < RegExtConfig1)
+        return MicVariant(variant);
+    if (offset >= RegExtConfig1 && offset < RegisterCount)
+        return ExtVariant(variant);
+    return ValidOffset(offset);
+}
+
+bool ChoiceOnVariant(int offset, std::uint8_t value, int variant) {
+    if (!RegisterOnVariant(offset, variant))
+        return false;
+    const bool extConfig = offset == RegExtConfig1 || offset == RegExtConfig1 + 1;
+    return !(extConfig && value == 0) || MicVariant(variant);
+}
+
 int GenerationOf(std::uint8_t softwareMajor, std::uint8_t fpgaFirst) {
     switch (softwareMajor + fpgaFirst) {
     case 2:

@@ -80,6 +80,16 @@ bool ExtVariant(int variant); // two EXT connectors: variants 2..5
 bool AesVariant(int variant); // EXT audio is AES: variants 3 and 5
 bool MicVariant(int variant); // four microphone inputs: variants 1, 4 and 5
 
+// Whether a unit of `variant` has what register `offset` serves: the microphone registers
+// 26..33 only a MicVariant, the EXT registers 34..39 only an ExtVariant; every other register
+// every unit. The registers are present on every unit all the same; this is what the panel
+// shows and what a loaded preset may change.
+bool RegisterOnVariant(int offset, int variant);
+// Whether the panel offers `value` of register `offset` on a unit of `variant`: nothing of a
+// register the unit lacks, and the microphone input of an EXT connector (ExtConfig code 0)
+// only on a MicVariant. The range is CommandValueAccepted's business.
+bool ChoiceOnVariant(int offset, std::uint8_t value, int variant);
+
 // Generation from software major (reply byte 8) and first FPGA byte (byte 10): a sum of 2 is
 // generation 1, a sum of 4 generation 2, anything else 0 (not a unit the program knows).
 int GenerationOf(std::uint8_t softwareMajor, std::uint8_t fpgaFirst);

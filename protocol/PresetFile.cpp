@@ -12,20 +12,9 @@ constexpr std::uint8_t HeaderP = 0x50;
 constexpr std::uint8_t ModelHigh = FamilyModelNumber >> 8;  // 0x02
 constexpr std::uint8_t ModelLow = FamilyModelNumber & 0xFF; // 0xDA
 constexpr int ChecksumOffset = ReplyCoveredBytes;           // 56
-constexpr std::size_t MicFirst = RegMicGain1;               // 26
-constexpr std::size_t MicEnd = RegExtConfig1;               // 34, one past MicPhantom4
-constexpr std::size_t ExtFirst = RegExtConfig1;             // 34
-constexpr std::size_t ExtEnd = RegisterCount;               // 40, one past ExtGain2
 
 static_assert(PresetFileSize == StatusReplySize);
 static_assert(ReplyRegistersOffset + RegisterCount == ChecksumOffset);
-
-void CopyRegisters(RegisterBlock& block, const StatusReply& reply, std::size_t first,
-                   std::size_t end) {
-    std::copy(reply.begin() + ReplyRegistersOffset + static_cast<std::ptrdiff_t>(first),
-              reply.begin() + ReplyRegistersOffset + static_cast<std::ptrdiff_t>(end),
-              block.begin() + static_cast<std::ptrdiff_t>(first));
-}
 
 } // namespace
 
@@ -61,8 +50,8 @@ bool ParsePresetBytes(const std::uint8_t* data, std::size_t size, RegisterBlock&
 void ApplyVariantRules(RegisterBlock& block, std::uint32_t modelVariant,
                        const StatusReply& currentReply) {
     const int variant = static_cast<int>(modelVariant);
-    if (!MicVariant(variant))
-        CopyRegisters(block, currentReply, MicFirst, MicEnd);
-    if (!ExtVariant(variant))
-        CopyRegisters(block, currentReply, ExtFirst, ExtEnd);
+    for (int offset = 0; offset < RegisterCount; ++offset)
+        if (!RegisterOnVariant(offset, variant))
+            block[static_cast<std::size_t>(offset)] =
+                currentReply[static_cast<std::size_t>(ReplyRegistersOffset + offset)];
 }

@@ -168,6 +168,8 @@ private:
             unit.faults.protocolByte = static_cast<std::uint8_t>(number);
         else if (key == "deverror" && isByte)
             unit.faults.deviceError = static_cast<std::uint8_t>(number);
+        else if (key == "unplug" && isNumber && number >= 1 && number <= 1000000)
+            unit.faults.framesBeforeUnplug = static_cast<int>(number);
         else
             return Fail("bad unit field \"" + key + (value.empty() ? "" : "=" + value) + "\"");
         return true;

@@ -200,6 +200,8 @@ FT_STATUS SimBus::Write(FT_HANDLE handle, void* buffer, DWORD count, DWORD* byte
                 UpdateLiveInput(unit,
                                 std::chrono::duration<double>(arrival - device.pluggedAt).count());
             ApplyFrame(unit, frame);
+            if (unit.faults.framesBeforeUnplug > 0 && --unit.faults.framesBeforeUnplug == 0)
+                unit.faults.unplugMidReply = true;
             const std::vector<std::uint8_t> reply = BuildReply(unit);
             const auto delay = timing_.instant ? Clock::duration{} : timing_.replyDelay;
             const auto replyStart = std::max(arrival + delay, device.unitTxFreeAt);

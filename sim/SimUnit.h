@@ -21,6 +21,9 @@ struct UnitFaults {
     std::uint8_t protocolByte = AcceptedProtocol;
     std::uint8_t deviceError = 0; // reply byte 15, under a valid checksum
     bool unplugMidReply = false;  // on the next frame: unplugged halfway through the reply
+    // Above 0: counts the frames received down, and the frame that brings it to 0 sets
+    // unplugMidReply. So 2 lets one turn through and pulls the unit out during the second.
+    int framesBeforeUnplug = 0;
 };
 
 struct UnitState {

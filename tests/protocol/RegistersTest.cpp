@@ -108,4 +108,33 @@ TEST(RegistersTest, ModelNumberIsBigEndian) {
     EXPECT_EQ(ModelNumberOf(0xFF, 0xFF), 65535);
 }
 
+TEST(RegistersTest, UnitsLackTheMicrophoneAndExtRegistersOfTheirVariant) {
+    struct Case {
+        int variant;
+        int offset;
+        bool on;
+    };
+    const Case cases[] = {
+        {0, RegOutputFormat, true},     {0, RegSdiGain1 + 7, true}, {0, RegMicGain1, false},
+        {0, RegMicPhantom1 + 3, false}, {0, RegExtConfig1, false},  {0, RegExtGain1 + 1, false},
+        {1, RegMicPhantom1 + 3, true},  {1, RegExtSource1, false},  {2, RegMicGain1, false},
+        {3, RegExtGain1 + 1, true},     {5, RegMicGain1, true},     {5, RegExtConfig1, true},
+        {6, RegMicGain1, false},        {6, RegExtConfig1, false},  {4, RegisterCount, false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(RegisterOnVariant(c.offset, c.variant), c.on) << c.variant << "/" << c.offset;
+}
+
+TEST(RegistersTest, TheExtConnectorsMicrophoneInputIsAChoiceOnlyWithMicrophones) {
+    for (const int offset : {int{RegExtConfig1}, RegExtConfig1 + 1}) {
+        EXPECT_FALSE(ChoiceOnVariant(offset, 0, 2));
+        EXPECT_FALSE(ChoiceOnVariant(offset, 0, 3));
+        EXPECT_TRUE(ChoiceOnVariant(offset, 1, 3));
+        EXPECT_TRUE(ChoiceOnVariant(offset, 0, 4));
+        EXPECT_TRUE(ChoiceOnVariant(offset, 0, 5));
+        EXPECT_FALSE(ChoiceOnVariant(offset, 1, 1)) << "no EXT connectors at all";
+    }
+    EXPECT_TRUE(ChoiceOnVariant(RegExtSource1, 0, 2)) << "code 0 of a source is MUTE";
+}
+
 } // namespace

@@ -43,7 +43,7 @@ TEST(SimConfig, FieldsSetEverythingTheyName) {
         " bus, instant, delay=2500 ;"
         "unit, serial=AB12, loc=0x3001, variant=3, gen=2, desc=orq-syv box, model=731,"
         " protocol=0x41, deverror=3, reply=57, badheader, badcrc, silent;"
-        "unit, loc=0x3002, sw=2.5, fpga=1.0.5.3.10;"
+        "unit, loc=0x3002, sw=2.5, fpga=1.0.5.3.10, unplug=2;"
         "device, loc=12291, type=6, desc=USB Serial, open",
         error);
     ASSERT_TRUE(bus) << error;
@@ -65,6 +65,7 @@ TEST(SimConfig, FieldsSetEverythingTheyName) {
     EXPECT_EQ(b.softwareMajor, 2);
     EXPECT_EQ(b.softwareMinor, 5);
     EXPECT_EQ(b.fpga, (std::array<std::uint8_t, 5>{1, 0, 5, 3, 10}));
+    EXPECT_EQ(b.faults.framesBeforeUnplug, 2);
     EXPECT_EQ(nodes[2].LocId, 12291u);
     EXPECT_EQ(nodes[2].Type, 6u);
     EXPECT_EQ(nodes[2].Flags, FT_FLAGS_OPENED);
@@ -89,6 +90,6 @@ INSTANTIATE_TEST_SUITE_P(Texts, SimConfigError,
                          testing::Values("units", "unit,gen=3", "unit,variant=256", "unit,loc=0xZZ",
                                          "device,variant=1", "unit,sw=1", "unit,fpga=1.2.3.4.300",
                                          "bus,delay=fast", "unit,loc=5;device,loc=5",
-                                         "unit,colour=red"));
+                                         "unit,unplug=0", "unit,colour=red"));
 
 } // namespace

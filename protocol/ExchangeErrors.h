@@ -1,4 +1,5 @@
-// What the operator is told when the exchange with the unit has failed.
+// What the operator is told when the exchange with a unit has failed: the panel in a message
+// box, the command-line tool on standard error.
 #pragma once
 
 #include "WorkerResult.h"

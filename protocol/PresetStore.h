@@ -1,0 +1,22 @@
+// Preset files on disk: the codec's 58 bytes written through the platform's safe replacement and
+// read back through its bounded whole-file read. The panel and the command-line tool share it.
+#pragma once
+
+#include "Frames.h"
+
+#include <cstdint>
+#include <string>
+
+// Writes the preset file of `block` at `path`; false when it cannot be written whole, and then
+// any earlier file of that name is left as it was.
+bool SavePresetFile(const std::string& path, const RegisterBlock& block);
+
+// Reads the preset file at `path` and checks it as ParsePresetBytes does, without the variant
+// rules. False when it cannot be opened or read, is not a preset file, or is longer than one
+// (which is not read); `block` is then left as it was.
+bool ReadPresetFile(const std::string& path, RegisterBlock& block);
+
+// ReadPresetFile, then the variant rules for a unit of `modelVariant` whose newest reply is
+// `currentReply`. False as ReadPresetFile; `block` is then left as it was.
+bool LoadPresetFile(const std::string& path, std::uint32_t modelVariant,
+                    const StatusReply& currentReply, RegisterBlock& block);
