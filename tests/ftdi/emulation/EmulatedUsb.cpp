@@ -165,11 +165,14 @@ std::string EmulatedUsb::DevNode(const std::string& port) const {
 void EmulatedUsb::Unplug(const std::string& port) {
     Device& device = devices_.at(port);
     device.node->Unplug();
-    umockdev_testbed_remove_device(testbed_,
-                                   ("/sys" + device.sysPath + "/" + port + ":1.0").c_str());
-    umockdev_testbed_remove_device(testbed_, ("/sys" + device.sysPath).c_str());
+    // The files go by hand: the test bed's own removal races with its worker thread when that
+    // is answering the node at the moment.
     gchar* root = umockdev_testbed_get_root_dir(testbed_);
+    const fs::path sys = fs::path(root) / "sys";
     std::error_code ignored;
+    for (const std::string& name : {port, port + ":1.0"})
+        fs::remove(sys / "bus/usb/devices" / name, ignored);
+    fs::remove_all(sys / device.sysPath.substr(1), ignored);
     fs::remove(fs::path(root) / DevNode(port).substr(1), ignored);
     g_free(root);
 }

@@ -76,9 +76,17 @@ void UsbNode::ClaimElsewhere() {
 }
 
 void UsbNode::Unplug() {
+    // The kernel ends every URB in flight with -ESHUTDOWN and lets them be reaped; it also
+    // flags the node with POLLERR, which a socket cannot show, so those URBs are how libusb
+    // learns of the unplug here.
     std::lock_guard lock(mutex_);
     unplugged_ = true;
-    urbs_.clear();
+    for (auto& urb : urbs_)
+        if (!urb->ready) {
+            urb->ready = true;
+            urb->status = -ESHUTDOWN;
+            urb->actualLength = static_cast<int>(urb->in.data.size());
+        }
 }
 
 Binding UsbNode::CurrentBinding() const {
@@ -243,6 +251,8 @@ UsbNode::Urb* UsbNode::ReadyUrb(UMockdevIoctlClient* client) {
 long UsbNode::Reap(UMockdevIoctlClient* client, bool wait, int& error) {
     std::unique_lock lock(mutex_);
     for (bool paused = false;; paused = true) {
+        if (ReadyUrb(client))
+            break;
         if (unplugged_) {
             error = ENODEV;
             return -1;

@@ -46,7 +46,8 @@ public:
 
     // Another program claims the interface: claims through the node fail with EBUSY.
     void ClaimElsewhere();
-    // The device disappears: every later ioctl fails with ENODEV and waiting URBs are dropped.
+    // The device disappears: URBs in flight end with -ESHUTDOWN, every later ioctl but their
+    // reaping fails with ENODEV.
     void Unplug();
 
     Binding CurrentBinding() const;
