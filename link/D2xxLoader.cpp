@@ -1,5 +1,7 @@
 #include "D2xxLoader.h"
 
+#include "ProgramPaths.h"
+
 #include <cstdlib>
 #include <string>
 #include <type_traits>
@@ -93,22 +95,52 @@ std::string DefaultDriverLibrary() {
 #elif defined(__APPLE__)
     return "libftd2xx.dylib";
 #else
-    return "libftd2xx.so";
+    return "libd2xxftdi.so";
+#endif
+}
+
+std::vector<std::string> DriverSearchOrder(const char* chosen, const std::string& programDir) {
+    if (chosen != nullptr && *chosen != '\0') {
+        return {chosen};
+    }
+#if defined(__linux__)
+    if (programDir.empty()) {
+        return {};
+    }
+    // ORQ_PKGLIB_FROM_BIN: the private library directory relative to the installed bin
+    // directory, worked out by the build from the install layout.
+    return {programDir + DefaultDriverLibrary(),
+            programDir + ORQ_PKGLIB_FROM_BIN "/" + DefaultDriverLibrary()};
+#else
+    (void)programDir;
+    return {DefaultDriverLibrary()};
 #endif
 }
 
 DriverLoad LoadD2xxDriver() {
-    DriverLoad load{UnloadedD2xxApi(), false, DefaultDriverLibrary(), {}};
-    const char* chosen = std::getenv("ORQ_SYV_D2XX");
-    if (chosen != nullptr && *chosen != '\0') {
-        load.library = chosen;
-    }
-
-    const LibraryHandle library = OpenLibrary(load.library);
-    if (library == nullptr) {
-        load.error = "cannot load the driver library " + load.library + ": " + LastLoadError();
+    DriverLoad load{UnloadedD2xxApi(), false, {}, {}};
+    const std::vector<std::string> files =
+        DriverSearchOrder(std::getenv("ORQ_SYV_D2XX"), DirectoryOf(OwnProgramPath()));
+    if (files.empty()) {
+        load.error = "cannot find the driver library: the program's directory is unknown";
         return load;
     }
+
+    LibraryHandle library = nullptr;
+    for (const std::string& file : files) {
+        library = OpenLibrary(file);
+        if (library != nullptr) {
+            load.library = file;
+            break;
+        }
+        load.error += load.error.empty() ? "cannot load the driver library " : "; nor ";
+        load.error += file + ": " + LastLoadError();
+    }
+    if (library == nullptr) {
+        load.library = files.front();
+        return load;
+    }
+    load.error.clear();
 
     D2xxApi api{};
     std::string missing;

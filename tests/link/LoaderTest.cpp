@@ -1,6 +1,7 @@
 #include "D2XXUnit_mod.h"
 #include "D2xxLoader.h"
 #include "MessageRecorder.h"
+#include "ProgramPaths.h"
 #include "TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -98,16 +99,104 @@ TEST_F(LoaderTest, LibraryLackingAnEntryPointIsNotUsed) {
     ExpectRefusesEverything(load.api);
 }
 
-TEST_F(LoaderTest, UnsetOrEmptyVariableMeansDefaultLibrary) {
+TEST_F(LoaderTest, UnsetOrEmptyVariableMeansTheDefaultSearch) {
+    const std::string programDir = DirectoryOf(OwnProgramPath());
     for (const char* value : {static_cast<const char*>(nullptr), ""}) {
         if (value == nullptr) {
             UnsetEnv("ORQ_SYV_D2XX");
         } else {
             SetEnv("ORQ_SYV_D2XX", value);
         }
-        EXPECT_EQ(LoadD2xxDriver().library, DefaultDriverLibrary());
+        const std::vector<std::string> order = DriverSearchOrder(value, programDir);
+        ASSERT_FALSE(order.empty());
+        EXPECT_EQ(order.back().substr(order.back().size() - DefaultDriverLibrary().size()),
+                  DefaultDriverLibrary());
+        EXPECT_EQ(LoadD2xxDriver().library, order.front());
     }
 }
+
+TEST_F(LoaderTest, VariableAloneIsTried) {
+    EXPECT_EQ(DriverSearchOrder("libftd2xx.so", "/opt/orq/bin/"),
+              std::vector<std::string>{"libftd2xx.so"});
+}
+
+#if defined(__linux__)
+// Places copies of driver libraries where the loader looks for the open driver, and removes
+// them at the end. A library once loaded stays loaded for the process under its path, so the
+// case that expects nothing found comes first.
+class LoaderSearchTest : public LoaderTest {
+protected:
+    void TearDown() override {
+        for (const fs::path& file : placed) {
+            fs::remove(file);
+        }
+        for (const fs::path& dir : created) {
+            fs::remove(dir);
+        }
+        LoaderTest::TearDown();
+    }
+
+    void Place(const std::string& library, const std::string& as) {
+        fs::path dir = fs::path(as).lexically_normal().parent_path();
+        std::vector<fs::path> missing;
+        for (; !fs::exists(dir); dir = dir.parent_path()) {
+            missing.push_back(dir);
+        }
+        fs::create_directories(fs::path(as).lexically_normal().parent_path());
+        created.insert(created.end(), missing.begin(), missing.end());
+        fs::copy_file(library, as, fs::copy_options::overwrite_existing);
+        placed.push_back(as);
+    }
+
+    const std::string programDir = DirectoryOf(OwnProgramPath());
+    const std::vector<std::string> order = DriverSearchOrder(nullptr, programDir);
+    std::vector<fs::path> placed;
+    std::vector<fs::path> created; // innermost first
+};
+
+TEST_F(LoaderSearchTest, NothingFoundNamesEveryPlaceTried) {
+    const DriverLoad load = LoadD2xxDriver();
+    EXPECT_FALSE(load.loaded);
+    for (const std::string& file : order) {
+        EXPECT_NE(load.error.find(file), std::string::npos) << load.error;
+    }
+    ExpectRefusesEverything(load.api);
+}
+
+TEST_F(LoaderSearchTest, OpenDriverBesideTheProgramThenInThePrivateLibraryDirectory) {
+    ASSERT_EQ(order.size(), 2u);
+    EXPECT_EQ(order[0], programDir + "libd2xxftdi.so");
+    EXPECT_EQ(order[1].substr(0, programDir.size()), programDir);
+    EXPECT_TRUE(order[1].ends_with("/orq-syv-settings/libd2xxftdi.so")) << order[1];
+}
+
+TEST_F(LoaderSearchTest, PrivateLibraryDirectoryServesWhenNothingIsBesideTheProgram) {
+    Place(D2XXSIM_PATH, order[1]);
+    const DriverLoad load = LoadD2xxDriver();
+    EXPECT_TRUE(load.loaded) << load.error;
+    EXPECT_EQ(load.library, order[1]);
+    EXPECT_EQ(load.error, "");
+}
+
+TEST_F(LoaderSearchTest, CopyBesideTheProgramWins) {
+    Place(D2XX_PARTIAL_PATH, order[1]);
+    Place(D2XXSIM_PATH, order[0]);
+    const DriverLoad load = LoadD2xxDriver();
+    EXPECT_TRUE(load.loaded) << load.error;
+    EXPECT_EQ(load.library, order[0]);
+}
+
+TEST_F(LoaderSearchTest, VariableChoosesTheVendorsLibraryOverTheOpenDriver) {
+    Place(D2XXSIM_PATH, order[0]);
+    SetEnv("ORQ_SYV_D2XX", "libftd2xx.so");
+    const DriverLoad load = LoadD2xxDriver();
+    EXPECT_EQ(load.library, "libftd2xx.so");
+    if (!load.loaded) {
+        EXPECT_NE(load.error.find("libftd2xx.so"), std::string::npos) << load.error;
+        EXPECT_EQ(load.error.find(order[0]), std::string::npos) << load.error;
+    }
+}
+#endif
 
 TEST_F(LoaderTest, SimulatorLibraryListsConfiguredDevices) {
     SetEnv("ORQ_SYV_SIM", "bus,instant;"

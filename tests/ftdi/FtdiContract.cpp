@@ -1,0 +1,65 @@
+// The driver contract against the open driver, with its devices on the emulated USB tree: a
+// unit, an FT232R that is no unit, and a unit behind a hub that another program has claimed.
+#include "DriverContract.h"
+
+#include "EmulatedUsb.h"
+#include "OpenDriver.h"
+
+#include <map>
+
+namespace {
+
+using namespace ftdiemu;
+
+struct Placed {
+    const char* port;
+    ContractDevice device;
+};
+
+const Placed Placement[] = {
+    {"1-1", {0x11, "OS730011", "ORQ-SYV-730", FT_DEVICE_232R, false}},
+    {"1-2", {0x12, "A5XK3RJT", "FT232R USB UART", FT_DEVICE_232R, false}},
+    {"1-3.2", {0x132, "OS730132", "ORQ-SYV-730", FT_DEVICE_232R, true}},
+};
+
+class FtdiDriverBus : public DriverBus {
+public:
+    FtdiDriverBus() {
+        for (const Placed& placed : Placement) {
+            PlugSpec spec;
+            spec.port = placed.port;
+            spec.identity.product = placed.device.description;
+            spec.identity.serial = placed.device.serialNumber;
+            spec.unit.faults.noReply = !placed.device.description.starts_with("ORQ-SYV");
+            UsbNode& node = usb_.Plug(spec);
+            if (placed.device.openElsewhere)
+                node.ClaimElsewhere();
+            ports_[placed.device.locationId] = placed.port;
+        }
+    }
+
+    const D2xxApi& Api() override { return OpenDriverApi(); }
+    std::vector<ContractDevice> Devices() override {
+        std::vector<ContractDevice> devices;
+        for (const Placed& placed : Placement)
+            devices.push_back(placed.device);
+        return devices;
+    }
+    DWORD UnitLocation() override { return 0x11; }
+    void SendReply(DWORD) override {}
+    void Unplug(DWORD location) override { usb_.Unplug(ports_.at(location)); }
+
+private:
+    EmulatedUsb usb_;
+    std::map<DWORD, std::string> ports_;
+};
+
+std::unique_ptr<DriverBus> MakeFtdiBus() {
+    return std::make_unique<FtdiDriverBus>();
+}
+
+} // namespace
+
+INSTANTIATE_TEST_SUITE_P(Ftdi, DriverContract,
+                         testing::Values(DriverUnderTest{"OpenDriver", &MakeFtdiBus}),
+                         DriverUnderTestName);
