@@ -2,6 +2,7 @@
 
 #include "AppTitle.h"
 #include "D2XXUnit_mod.h"
+#include "ListView.h"
 #include "MessageSeam.h"
 #include "RegisterTexts.h"
 
@@ -10,7 +11,6 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QTimer>
-#include <QTreeWidget>
 #include <QVBoxLayout>
 
 namespace {
@@ -33,28 +33,12 @@ TFormMain::TFormMain(QWidget* parent) : QWidget(parent) {
     windowFont.setPointSize(8);
     setFont(windowFont);
 
-    LView = new QTreeWidget(this);
-    LView->setObjectName("LView");
-    LView->setAccessibleDescription("LView");
+    LView = new TListView("LView", this);
     QFont listFont("Tahoma");
     listFont.setPixelSize(12);
     LView->setFont(listFont);
-    LView->setRootIsDecorated(false);
-    LView->setItemsExpandable(false);
-    LView->setUniformRowHeights(true);
-    LView->setSelectionMode(QAbstractItemView::SingleSelection);
-    LView->setSelectionBehavior(QAbstractItemView::SelectRows);
-    LView->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    LView->header()->setSectionsClickable(false);
-    LView->header()->setSectionsMovable(false);
     LView->header()->setMinimumSectionSize(MinimumColumnWidth);
     LView->header()->setStretchLastSection(true);
-    // The row with the keyboard focus is the selected one, so that Enter opens the row the
-    // operator sees marked, also the one the list marks by itself when it gets the focus.
-    connect(LView, &QTreeWidget::currentItemChanged, this, [](QTreeWidgetItem* current) {
-        if (current)
-            current->setSelected(true);
-    });
     LView->installEventFilter(this);
     LView->viewport()->installEventFilter(this);
     auto* layout = new QVBoxLayout(this);

@@ -12,7 +12,7 @@
 #include <vector>
 
 class QTimer;
-class QTreeWidget;
+class TListView;
 
 // One listed unit.
 struct TGPIItem {
@@ -68,7 +68,7 @@ public:
     void LoadWindowSettings();
     void SaveWindowSettings();
 
-    QTreeWidget* LView = nullptr;
+    TListView* LView = nullptr;
     QTimer* Timer = nullptr;
     std::vector<TGPIItem> Units;
     std::int32_t UnitCount = 0;

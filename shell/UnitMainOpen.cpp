@@ -4,11 +4,11 @@
 
 #include "AppTitle.h"
 #include "D2XXUnit_mod.h"
+#include "ListView.h"
 #include "UnitGPI.h"
 #include "UnitLine.h"
 
 #include <QCoreApplication>
-#include <QTreeWidget>
 
 namespace {
 

@@ -3,13 +3,13 @@
 #include "UnitMain.h"
 
 #include "IniFile.h"
+#include "ListView.h"
 #include "ProgramPaths.h"
 
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QLayout>
 #include <QScreen>
-#include <QTreeWidget>
 
 #include <cstdio>
 #include <filesystem>
