@@ -3,6 +3,7 @@
 #include "AppTitle.h"
 #include "D2XXUnit_mod.h"
 #include "ListView.h"
+#include "MainWindowAccessible.h"
 #include "MessageSeam.h"
 #include "RegisterTexts.h"
 
@@ -21,6 +22,7 @@ constexpr int MinimumColumnWidth = 100;
 } // namespace
 
 TFormMain::TFormMain(QWidget* parent) : QWidget(parent) {
+    InstallMainWindowAccessibility();
     setObjectName("FormMain");
     setWindowTitle(QString::fromUtf8(ApplicationTitle) + " v1.1");
     setWindowIcon(QApplication::windowIcon());
