@@ -19,8 +19,9 @@ int ProgramEntry(QApplication& app) {
     if (guard.State() == InstanceState::Failed)
         return 0;
     if (guard.State() == InstanceState::AlreadyRunning) {
+        // No window exists yet: the box has no owner.
         ShowMessage({"USB driver used by another application", "Cannot run program",
-                     MessageIcon::Warning, MessageButtons::Ok});
+                     MessageIcon::Warning, MessageButtons::Ok, {}});
         return 0;
     }
 

@@ -1,8 +1,8 @@
 #include "QtFileDialogs.h"
 
 #include "FileDialogSeam.h"
+#include "QtWindowOwner.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -10,7 +10,7 @@
 namespace {
 
 std::optional<std::string> ShowQtFileDialog(const FileDialogRequest& request) {
-    QFileDialog dialog(QApplication::activeWindow(), QString::fromStdString(request.title),
+    QFileDialog dialog(WindowOf(request.owner), QString::fromStdString(request.title),
                        QFile::decodeName(request.initialDirectory.c_str()));
     // Qt takes the pattern from the parentheses at the end of a filter and, with the details
     // hidden, shows the rest: exactly the description, which may name the pattern itself.

@@ -5,6 +5,7 @@
 #include "ListView.h"
 #include "MainWindowAccessible.h"
 #include "MessageSeam.h"
+#include "QtWindowOwner.h"
 #include "RegisterTexts.h"
 
 #include <QApplication>
@@ -57,10 +58,14 @@ TFormMain::TFormMain(QWidget* parent) : QWidget(parent) {
     Units.clear();
     LView->setHeaderLabels({"Name", "S/N"});
     ShowLinkErrors = false;
+    // The driver's error boxes come up while this window probes and opens units.
+    SetLinkErrorOwner(OwnerOf(this));
     LoadWindowSettings();
 }
 
-TFormMain::~TFormMain() = default;
+TFormMain::~TFormMain() {
+    SetLinkErrorOwner({});
+}
 
 void TFormMain::AppIdle() {
     TimerTimer(nullptr);
@@ -71,8 +76,8 @@ void TFormMain::TimerTimer(QObject* sender) {
         return;
     Timer->stop();
     if (LinkCreateDeviceList() != FT_OK || LinkGetDeviceList() != FT_OK) {
-        ShowMessage(
-            {"Cannot get USB Device List", "Error", MessageIcon::Error, MessageButtons::Ok});
+        ShowMessage({"Cannot get USB Device List", "Error", MessageIcon::Error, MessageButtons::Ok,
+                     OwnerOf(this)});
         return;
     }
     if (!ListUnchanged())

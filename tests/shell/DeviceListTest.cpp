@@ -136,6 +136,7 @@ TEST_F(ShellTest, AFailingProbeCallShowsItsDialog) {
     EXPECT_EQ(Window().UnitCount, 0);
     ASSERT_FALSE(messages.shown.empty());
     EXPECT_EQ(messages.shown[0].text, "FT_SetBaudRate - Invalid baud rate...");
+    EXPECT_EQ(WindowOf(messages.shown[0].owner), &Window()) << "the list probes";
     EXPECT_EQ(bus->Calls().back().call, sim::DriverCall::Close) << "the device is closed again";
     EXPECT_FALSE(ShowLinkErrors);
 }

@@ -83,6 +83,7 @@ TEST_F(Refresh, AFailingListIsReportedOnceAndStopsTheTimerUntilTheOperatorActs) 
     EXPECT_EQ(messages.shown[0].text, "Cannot get USB Device List");
     EXPECT_EQ(messages.shown[0].caption, "Error");
     EXPECT_EQ(messages.shown[0].icon, MessageIcon::Error);
+    EXPECT_EQ(WindowOf(messages.shown[0].owner), &Window());
     EXPECT_FALSE(Window().Timer->isActive());
     EXPECT_TRUE(Untouched()) << "the rows stay as they were";
 

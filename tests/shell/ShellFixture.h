@@ -6,6 +6,7 @@
 #include "ListView.h"
 #include "MessageRecorder.h"
 #include "ProgramPaths.h"
+#include "QtWindowOwner.h"
 #include "SimDriver.h"
 #include "TestFiles.h"
 #include "UnitMain.h"
