@@ -161,6 +161,24 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
+bool TFormMain::event(QEvent* event) {
+    const bool handled = QWidget::event(event);
+    // The frame comes with the window manager's answer to the window's first showing: a move of
+    // the inner window into the frame, an activation, or a state change.
+    switch (event->type()) {
+    case QEvent::Show:
+    case QEvent::Move:
+    case QEvent::Resize:
+    case QEvent::WindowActivate:
+    case QEvent::WindowStateChange:
+        FitOuterSize();
+        break;
+    default:
+        break;
+    }
+    return handled;
+}
+
 void TFormMain::closeEvent(QCloseEvent* event) {
     bool canClose = true;
     FormCloseQuery(canClose);

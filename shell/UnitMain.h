@@ -5,6 +5,7 @@
 
 #include "D2xxTypes.h"
 
+#include <QSize>
 #include <QWidget>
 
 #include <cstdint>
@@ -78,6 +79,7 @@ signals:
     void Closed();
 
 protected:
+    bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -86,6 +88,11 @@ private:
     // OpenUnit's work once the row is chosen.
     void RunUnit(const TGPIItem& unit);
     void FormCloseQuery(bool& canClose);
+    // Gives the window the outer size LoadWindowSettings read once the window manager has
+    // framed it; until then the frame's width is unknown and the size is the inner one.
+    void FitOuterSize();
+    QSize outerSize_;
+    bool outerSizePending_ = false;
     // True while OpenUnit runs: the link then belongs to the unit being opened or its worker,
     // and no refresh pass may touch it.
     bool unitOpen_ = false;
