@@ -8,6 +8,7 @@
 #include "UnitMain.h"
 
 #include "Button.h"
+#include "ListView.h"
 
 #include <QApplication>
 #include <QEventLoop>

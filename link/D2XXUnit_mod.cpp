@@ -38,6 +38,11 @@ D2xxApi& ApiInUse() {
     return api;
 }
 
+WindowOwner& ErrorOwner() {
+    static WindowOwner owner;
+    return owner;
+}
+
 FT_STATUS Reported(std::string_view name, FT_STATUS status) {
     ReportLinkError(name, status);
     return status;
@@ -57,6 +62,10 @@ const D2xxApi& CurrentD2xxApi() {
     return ApiInUse();
 }
 
+void SetLinkErrorOwner(WindowOwner owner) {
+    ErrorOwner() = owner;
+}
+
 void ReportLinkError(std::string_view name, FT_STATUS status) {
     if (!ShowLinkErrors || status == FT_OK) {
         return;
@@ -67,7 +76,7 @@ void ReportLinkError(std::string_view name, FT_STATUS status) {
     } else {
         text += " - Unknown error (" + std::to_string(status) + ")...";
     }
-    ShowMessage({text, "Error", MessageIcon::Error, MessageButtons::Ok});
+    ShowMessage({text, "Error", MessageIcon::Error, MessageButtons::Ok, ErrorOwner()});
 }
 
 FT_STATUS Open_USB_Device_By_Device_Location(DWORD location) {

@@ -9,6 +9,7 @@
 #pragma once
 
 #include "D2xxTypes.h"
+#include "WindowOwner.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -92,10 +93,14 @@ inline constexpr const char* DeviceTypeNames[10] = {
 void SetD2xxApi(const D2xxApi& api);
 const D2xxApi& CurrentD2xxApi();
 
-// Nothing when ShowLinkErrors is off or `status` is 0. Otherwise shows a modal error box,
-// caption "Error", one OK button, whose text is `name` directly followed by the status's
-// StatusTexts entry (" - Unknown error (N)..." for a status beyond the table), and returns once
-// the operator has closed it.
+// The window that owns the error boxes: the one whose work the driver calls serve while the
+// boxes are on (the device list, which probes and opens units). None until it is set.
+void SetLinkErrorOwner(WindowOwner owner);
+
+// Nothing when ShowLinkErrors is off or `status` is 0. Otherwise shows a modal error box owned
+// by the window SetLinkErrorOwner named, caption "Error", one OK button, whose text is `name`
+// directly followed by the status's StatusTexts entry (" - Unknown error (N)..." for a status
+// beyond the table), and returns once the operator has closed it.
 void ReportLinkError(std::string_view name, FT_STATUS status);
 
 // FT_OpenEx(location, FT_OPEN_BY_LOCATION, &DeviceHandle). Dialog name

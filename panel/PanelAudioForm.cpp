@@ -1,8 +1,9 @@
 // The form's audio options: the SDI outputs, the microphones, the EXT connectors and the presets,
-// with the three caption panels above the gains and the configuration.
+// with the three caption panels over the gains and the configuration.
 #include "UnitGPI.h"
 
 #include "Button.h"
+#include "CaptionAbove.h"
 #include "Colours.h"
 #include "GroupBox.h"
 #include "MenuButton.h"
@@ -16,6 +17,8 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 using namespace panel_style;
 
@@ -78,10 +81,16 @@ QWidget* TFormEdit::BuildAudioGroup(QWidget* parent) {
 
     GBoxSDI = new TGroupBox("GBoxSDI", " Assigned SDI OUT ", GBoxAudio);
     auto* sdi = new QGridLayout(GBoxSDI);
+    // The controls of the first rows mark the columns that the caption panels name.
+    QWidget* sdiGains = nullptr;
+    QWidget* extGains = nullptr;
+    QWidget* extConfigs = nullptr;
     for (int n = 1; n <= 8; ++n) {
         const QString pair = QString("OUT %1/%2").arg(2 * n - 1).arg(2 * n);
         auto* bar = new TTrackBar(QString("TBarSDI%1").arg(n), pair + " gain", GainMaximum,
                                   GainTickStep, GBoxSDI);
+        if (n == 1)
+            sdiGains = bar;
         sdi->addWidget(Caption(pair + ":", GBoxSDI), n, 0, Qt::AlignRight);
         sdi->addWidget(SourceButton(QString("MBtnSDI%1").arg(n), pair + " source", GBoxSDI), n, 1);
         sdi->addLayout(TrackBarWithScale(bar, GainScale, GBoxSDI), n, 2);
@@ -115,15 +124,19 @@ QWidget* TFormEdit::BuildAudioGroup(QWidget* parent) {
         Name(LabExtOuts[static_cast<std::size_t>(n)], QString("LabExtOut%1").arg(n));
         auto* bar = new TTrackBar(QString("TBarEXT%1").arg(n), output + " gain", GainMaximum,
                                   GainTickStep, GBoxEXT);
+        auto* config = SourceButton(QString("MBtnConfigEXT%1").arg(n),
+                                    QString("EXT %1 configuration").arg(n), GBoxEXT);
+        if (n == 1) {
+            extGains = bar;
+            extConfigs = config;
+        }
         ext->addWidget(LabExtOuts[static_cast<std::size_t>(n)], n, 0, Qt::AlignRight);
         ext->addWidget(SourceButton(QString("MBtnEXT%1").arg(n), output + " source", GBoxEXT), n,
                        1);
         ext->addLayout(TrackBarWithScale(bar, GainScale, GBoxEXT), n, 2);
         ext->addWidget(GainLabel(QString("LabEXT%1").arg(n), GBoxEXT, 40), n, 3);
         ext->addWidget(Caption("dB", GBoxEXT), n, 4);
-        ext->addWidget(SourceButton(QString("MBtnConfigEXT%1").arg(n),
-                                    QString("EXT %1 configuration").arg(n), GBoxEXT),
-                       n, 5);
+        ext->addWidget(config, n, 5);
     }
 
     GBoxPreset = new TGroupBox("GBoxPreset", " PRESETS ", GBoxAudio);
@@ -140,24 +153,25 @@ QWidget* TFormEdit::BuildAudioGroup(QWidget* parent) {
     preset->addWidget(BtnSave);
 
     // The caption panels belong to the audio group itself, so they stay when the groups'
-    // contents are hidden.
-    auto captionRow = [&](std::initializer_list<std::pair<const char*, const char*>> panels) {
-        auto* row = new QHBoxLayout;
-        row->addStretch(1);
-        for (const auto& [name, text] : panels) {
-            QLabel* caption = Caption(text, GBoxAudio);
-            Name(caption, name);
-            row->addWidget(caption);
-            row->addStretch(1);
-        }
-        return row;
+    // contents are hidden. Each stands over the column it names, in a row of its own height.
+    const int spacing = grid->verticalSpacing();
+    const auto captionOver = [&](const char* name, const char* text, QWidget* column,
+                                 QWidget* frame) {
+        QLabel* caption = Caption(text, GBoxAudio);
+        Name(caption, name);
+        new CaptionAbove(caption, column, frame, spacing);
+        return caption->height();
     };
-    grid->addLayout(captionRow({{"PanGainSDI", "Audio Gain SDI"}}), 0, 0);
+    const auto captionRow = [](int height) {
+        return new QSpacerItem(0, height, QSizePolicy::Minimum, QSizePolicy::Fixed);
+    };
+    grid->addItem(captionRow(captionOver("PanGainSDI", "Audio Gain SDI", sdiGains, GBoxSDI)), 0, 0);
     grid->addWidget(GBoxSDI, 1, 0);
     grid->addWidget(GBoxMIC, 1, 1);
-    grid->addLayout(
-        captionRow({{"PanGainEXT", "Audio Gain EXT"}, {"PanConfigEXT", "EXT Configuration"}}), 2,
-        0);
+    const int extRow =
+        std::max(captionOver("PanGainEXT", "Audio Gain EXT", extGains, GBoxEXT),
+                 captionOver("PanConfigEXT", "EXT Configuration", extConfigs, GBoxEXT));
+    grid->addItem(captionRow(extRow), 2, 0);
     grid->addWidget(GBoxEXT, 3, 0);
     grid->addWidget(GBoxPreset, 3, 1, Qt::AlignTop);
     return GBoxAudio;

@@ -7,6 +7,7 @@
 #include "MenuButton.h"
 #include "MessageSeam.h"
 #include "PopupMenu.h"
+#include "QtWindowOwner.h"
 #include "RegisterTexts.h"
 #include "Tag.h"
 #include "TrackBar.h"
@@ -100,6 +101,6 @@ void TFormEdit::WMDevStopped() {
     if (!Worker->StoppedByRequest && Worker->ExitResult != ResultNone)
         ShowMessage(
             {ExchangeErrorText(Worker->ExitResult, Worker->ExitLinkStatus, Worker->DeviceError),
-             "Error", MessageIcon::Warning, MessageButtons::Ok});
+             "Error", MessageIcon::Warning, MessageButtons::Ok, OwnerOf(this)});
     reject();
 }

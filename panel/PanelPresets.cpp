@@ -9,6 +9,7 @@
 #include "PresetFile.h"
 #include "PresetStore.h"
 #include "ProgramPaths.h"
+#include "QtWindowOwner.h"
 #include "UnitProcs.h"
 
 #include <QAction>
@@ -23,16 +24,18 @@ constexpr int LoadFactoryDefaultsItem = 2;
 
 // Opens the load or save dialog for preset files in PresetDir. The chosen file's directory
 // becomes PresetDir before anything is done with the file.
-std::optional<std::string> ChoosePresetFile(FileDialogKind kind, const char* title) {
-    std::optional<std::string> chosen = ChooseFile(
-        {kind, title, "ORQ-SYV-730 Settings (*.orq730)", "*.orq730", "orq730", PresetDir});
+std::optional<std::string> ChoosePresetFile(const QWidget* panel, FileDialogKind kind,
+                                            const char* title) {
+    std::optional<std::string> chosen =
+        ChooseFile({kind, title, "ORQ-SYV-730 Settings (*.orq730)", "*.orq730", "orq730", PresetDir,
+                    OwnerOf(panel)});
     if (chosen)
         PresetDir = DirectoryOf(*chosen);
     return chosen;
 }
 
-void ShowFileError(const char* text) {
-    ShowMessage({text, "Error", MessageIcon::Error, MessageButtons::Ok});
+void ShowFileError(const QWidget* panel, const char* text) {
+    ShowMessage({text, "Error", MessageIcon::Error, MessageButtons::Ok, OwnerOf(panel)});
 }
 
 } // namespace
@@ -49,27 +52,27 @@ void TFormEdit::ConnectPresetHandlers() {
 }
 
 void TFormEdit::MenuSaveFileClick() {
-    const std::optional<std::string> chosen = ChoosePresetFile(FileDialogKind::Save, "Save");
+    const std::optional<std::string> chosen = ChoosePresetFile(this, FileDialogKind::Save, "Save");
     if (!chosen)
         return;
     if (!SavePresetFile(*chosen, RegistersOf(CurrentReply)))
-        ShowFileError("Cannot Save File");
+        ShowFileError(this, "Cannot Save File");
 }
 
 void TFormEdit::MenuLoadFileClick() {
-    const std::optional<std::string> chosen = ChoosePresetFile(FileDialogKind::Open, "Load");
+    const std::optional<std::string> chosen = ChoosePresetFile(this, FileDialogKind::Open, "Load");
     if (!chosen)
         return;
     RegisterBlock block{};
     if (LoadPresetFile(*chosen, ModelVariant, CurrentReply, block))
         QueueBlock(block);
     else
-        ShowFileError("Invalid File Format");
+        ShowFileError(this, "Invalid File Format");
 }
 
 void TFormEdit::MenuLoadFactoryClick() {
     if (ShowMessage({"Load Factory Default Settings?", "Confirm", MessageIcon::Warning,
-                     MessageButtons::YesNoDefaultNo}) != MessageAnswer::Yes)
+                     MessageButtons::YesNoDefaultNo, OwnerOf(this)}) != MessageAnswer::Yes)
         return;
     RegisterBlock block{};
     FactoryDefaults(block);

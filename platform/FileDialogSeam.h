@@ -3,6 +3,8 @@
 // as cancelled, so code below the GUI never blocks.
 #pragma once
 
+#include "WindowOwner.h"
+
 #include <functional>
 #include <optional>
 #include <string>
@@ -22,6 +24,8 @@ struct FileDialogRequest {
     std::string defaultExtension;
     // Where the dialog opens.
     std::string initialDirectory;
+    // The window the dialog belongs to.
+    WindowOwner owner;
 };
 
 // Returns the chosen file's full path, or nullopt when the operator cancelled.

@@ -3,6 +3,8 @@
 // goes to standard error and the default answer comes back, so code below the GUI never blocks.
 #pragma once
 
+#include "WindowOwner.h"
+
 #include <functional>
 #include <string>
 
@@ -21,6 +23,8 @@ struct MessageRequest {
     std::string caption;
     MessageIcon icon = MessageIcon::Error;
     MessageButtons buttons = MessageButtons::Ok;
+    // The window the box belongs to: it stays in front of that window and blocks it.
+    WindowOwner owner;
 };
 
 using MessageHandler = std::function<MessageAnswer(const MessageRequest&)>;

@@ -17,16 +17,17 @@
 int ProgramEntry(QApplication& app) {
     InitProgramPaths(OwnProgramPath());
     const SingleInstanceGuard guard;
+    // No window exists yet: the boxes of the start have no owner.
     if (guard.State() == InstanceState::Failed) {
         const std::string text =
             "Cannot take the single-instance lock " + guard.Place() + ": " + guard.Reason();
         std::fprintf(stderr, "%s\n", text.c_str());
-        ShowMessage({text, "Error", MessageIcon::Error, MessageButtons::Ok});
+        ShowMessage({text, "Error", MessageIcon::Error, MessageButtons::Ok, {}});
         return 1;
     }
     if (guard.State() == InstanceState::AlreadyRunning) {
         ShowMessage({"USB driver used by another application", "Cannot run program",
-                     MessageIcon::Warning, MessageButtons::Ok});
+                     MessageIcon::Warning, MessageButtons::Ok, {}});
         return 0;
     }
 

@@ -1,15 +1,15 @@
 #include "QtFileDialogs.h"
 
 #include "FileDialogSeam.h"
+#include "QtWindowOwner.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFileDialog>
 
 namespace {
 
 std::optional<std::string> ShowQtFileDialog(const FileDialogRequest& request) {
-    QFileDialog dialog(QApplication::activeWindow(), QString::fromStdString(request.title),
+    QFileDialog dialog(WindowOf(request.owner), QString::fromStdString(request.title),
                        QString::fromStdString(request.initialDirectory));
     // Qt takes the pattern from the parentheses at the end of a filter and, with the details
     // hidden, shows the rest: exactly the description, which may name the pattern itself.

@@ -1,8 +1,8 @@
 #include "QtMessageSeam.h"
 
 #include "MessageSeam.h"
+#include "QtWindowOwner.h"
 
-#include <QApplication>
 #include <QMessageBox>
 
 namespace {
@@ -26,7 +26,7 @@ MessageAnswer ShowQtMessage(const MessageRequest& request) {
     QMessageBox box(IconOf(request.icon), QString::fromStdString(request.caption),
                     QString::fromStdString(request.text),
                     yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
-                    QApplication::activeWindow());
+                    WindowOf(request.owner));
     if (request.buttons == MessageButtons::YesNoDefaultNo)
         box.setDefaultButton(QMessageBox::No);
     switch (box.exec()) {

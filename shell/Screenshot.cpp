@@ -1,12 +1,12 @@
 #include "Screenshot.h"
 
+#include "ListView.h"
 #include "UnitGPI.h"
 #include "UnitMain.h"
 
 #include <QApplication>
 #include <QPixmap>
 #include <QTimer>
-#include <QTreeWidget>
 
 #include <cstdio>
 

@@ -2,7 +2,10 @@
 
 #include "AppTitle.h"
 #include "D2XXUnit_mod.h"
+#include "ListView.h"
+#include "MainWindowAccessible.h"
 #include "MessageSeam.h"
+#include "QtWindowOwner.h"
 #include "RegisterTexts.h"
 
 #include <QApplication>
@@ -10,7 +13,6 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QTimer>
-#include <QTreeWidget>
 #include <QVBoxLayout>
 
 namespace {
@@ -21,6 +23,7 @@ constexpr int MinimumColumnWidth = 100;
 } // namespace
 
 TFormMain::TFormMain(QWidget* parent) : QWidget(parent) {
+    InstallMainWindowAccessibility();
     setObjectName("FormMain");
     setWindowTitle(QString::fromUtf8(ApplicationTitle) + " v1.1");
     setWindowIcon(QApplication::windowIcon());
@@ -33,28 +36,12 @@ TFormMain::TFormMain(QWidget* parent) : QWidget(parent) {
     windowFont.setPointSize(8);
     setFont(windowFont);
 
-    LView = new QTreeWidget(this);
-    LView->setObjectName("LView");
-    LView->setAccessibleDescription("LView");
+    LView = new TListView("LView", this);
     QFont listFont("Tahoma");
     listFont.setPixelSize(12);
     LView->setFont(listFont);
-    LView->setRootIsDecorated(false);
-    LView->setItemsExpandable(false);
-    LView->setUniformRowHeights(true);
-    LView->setSelectionMode(QAbstractItemView::SingleSelection);
-    LView->setSelectionBehavior(QAbstractItemView::SelectRows);
-    LView->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    LView->header()->setSectionsClickable(false);
-    LView->header()->setSectionsMovable(false);
     LView->header()->setMinimumSectionSize(MinimumColumnWidth);
     LView->header()->setStretchLastSection(true);
-    // The row with the keyboard focus is the selected one, so that Enter opens the row the
-    // operator sees marked, also the one the list marks by itself when it gets the focus.
-    connect(LView, &QTreeWidget::currentItemChanged, this, [](QTreeWidgetItem* current) {
-        if (current)
-            current->setSelected(true);
-    });
     LView->installEventFilter(this);
     LView->viewport()->installEventFilter(this);
     auto* layout = new QVBoxLayout(this);
@@ -71,10 +58,14 @@ TFormMain::TFormMain(QWidget* parent) : QWidget(parent) {
     Units.clear();
     LView->setHeaderLabels({"Name", "S/N"});
     ShowLinkErrors = false;
+    // The driver's error boxes come up while this window probes and opens units.
+    SetLinkErrorOwner(OwnerOf(this));
     LoadWindowSettings();
 }
 
-TFormMain::~TFormMain() = default;
+TFormMain::~TFormMain() {
+    SetLinkErrorOwner({});
+}
 
 void TFormMain::AppIdle() {
     TimerTimer(nullptr);
@@ -85,8 +76,8 @@ void TFormMain::TimerTimer(QObject* sender) {
         return;
     Timer->stop();
     if (LinkCreateDeviceList() != FT_OK || LinkGetDeviceList() != FT_OK) {
-        ShowMessage(
-            {"Cannot get USB Device List", "Error", MessageIcon::Error, MessageButtons::Ok});
+        ShowMessage({"Cannot get USB Device List", "Error", MessageIcon::Error, MessageButtons::Ok,
+                     OwnerOf(this)});
         return;
     }
     if (!ListUnchanged())
@@ -168,6 +159,24 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
     }
     // The list view goes on to handle every key and click as usual.
     return QWidget::eventFilter(watched, event);
+}
+
+bool TFormMain::event(QEvent* event) {
+    const bool handled = QWidget::event(event);
+    // The frame comes with the window manager's answer to the window's first showing: a move of
+    // the inner window into the frame, an activation, or a state change.
+    switch (event->type()) {
+    case QEvent::Show:
+    case QEvent::Move:
+    case QEvent::Resize:
+    case QEvent::WindowActivate:
+    case QEvent::WindowStateChange:
+        FitOuterSize();
+        break;
+    default:
+        break;
+    }
+    return handled;
 }
 
 void TFormMain::closeEvent(QCloseEvent* event) {

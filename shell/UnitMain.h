@@ -6,6 +6,7 @@
 #include "D2xxTypes.h"
 #include "UnitSession.h"
 
+#include <QSize>
 #include <QWidget>
 
 #include <cstdint>
@@ -13,7 +14,7 @@
 #include <vector>
 
 class QTimer;
-class QTreeWidget;
+class TListView;
 
 // One listed unit.
 struct TGPIItem {
@@ -62,7 +63,7 @@ public:
     void LoadWindowSettings();
     void SaveWindowSettings();
 
-    QTreeWidget* LView = nullptr;
+    TListView* LView = nullptr;
     QTimer* Timer = nullptr;
     std::vector<TGPIItem> Units;
     std::int32_t UnitCount = 0;
@@ -72,6 +73,7 @@ signals:
     void Closed();
 
 protected:
+    bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -80,6 +82,11 @@ private:
     // OpenUnit's work once the row is chosen.
     void RunUnit(const TGPIItem& unit);
     void FormCloseQuery(bool& canClose);
+    // Gives the window the outer size LoadWindowSettings read once the window manager has
+    // framed it; until then the frame's width is unknown and the size is the inner one.
+    void FitOuterSize();
+    QSize outerSize_;
+    bool outerSizePending_ = false;
     // True while OpenUnit runs: the link then belongs to the unit being opened or its worker,
     // and no refresh pass may touch it.
     bool unitOpen_ = false;

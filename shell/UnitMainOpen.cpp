@@ -4,11 +4,11 @@
 
 #include "AppTitle.h"
 #include "D2XXUnit_mod.h"
+#include "ListView.h"
 #include "UnitGPI.h"
 #include "UnitSession.h"
 
 #include <QCoreApplication>
-#include <QTreeWidget>
 
 void TFormMain::OpenUnit() {
     const QList<QTreeWidgetItem*> selected = LView->selectedItems();

@@ -3,6 +3,7 @@
 #include "UnitMain.h"
 
 #include "IniFile.h"
+#include "ListView.h"
 #include "ProgramPaths.h"
 #include "Utf8Path.h"
 
@@ -10,7 +11,7 @@
 #include <QHeaderView>
 #include <QLayout>
 #include <QScreen>
-#include <QTreeWidget>
+#include <QWindow>
 
 #include <cstdio>
 #include <filesystem>
@@ -20,6 +21,7 @@ namespace {
 constexpr const char* Section = "WINDOW";
 constexpr int DefaultWidth = 500;
 constexpr int DefaultHeight = 300;
+constexpr QSize MinimumOuterSize(400, 200);
 
 QSize ScreenSize() {
     const QScreen* screen = QGuiApplication::primaryScreen();
@@ -37,8 +39,12 @@ void TFormMain::LoadWindowSettings() {
     // off the screen.
     int width = ini.ReadInteger(Section, "WIDTH", DefaultWidth);
     int height = ini.ReadInteger(Section, "HEIGHT", DefaultHeight);
-    resize(width > screen.width() ? DefaultWidth : width,
-           height > screen.height() ? DefaultHeight : height);
+    // WIDTH and HEIGHT are the outer size, frame included. The frame is known only once the
+    // window is on the screen: until then the window has that size inside.
+    outerSize_ = QSize(width > screen.width() ? DefaultWidth : width,
+                       height > screen.height() ? DefaultHeight : height);
+    outerSizePending_ = true;
+    resize(outerSize_);
     if (ini.ReadBool(Section, "MAXIMIZED", false))
         setWindowState(windowState() | Qt::WindowMaximized);
 
@@ -55,6 +61,20 @@ void TFormMain::LoadWindowSettings() {
         PresetDir = path;
 }
 
+void TFormMain::FitOuterSize() {
+    // A maximized window keeps its normal size for later: it is fitted when it is restored.
+    if (!outerSizePending_ || !windowHandle() ||
+        (windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen)))
+        return;
+    const QMargins frame = windowHandle()->frameMargins();
+    if (frame.isNull())
+        return;
+    outerSizePending_ = false;
+    const QSize frameSize(frame.left() + frame.right(), frame.top() + frame.bottom());
+    setMinimumSize(MinimumOuterSize - frameSize);
+    resize(outerSize_ - frameSize);
+}
+
 void TFormMain::SaveWindowSettings() {
     IniFile ini(SettingsFile);
     // A maximized window keeps the normal geometry already in the file, so the next run comes
@@ -63,8 +83,8 @@ void TFormMain::SaveWindowSettings() {
     if (!maximized) {
         ini.WriteInteger(Section, "LEFT", x());
         ini.WriteInteger(Section, "TOP", y());
-        ini.WriteInteger(Section, "WIDTH", this->width());
-        ini.WriteInteger(Section, "HEIGHT", this->height());
+        ini.WriteInteger(Section, "WIDTH", frameGeometry().width());
+        ini.WriteInteger(Section, "HEIGHT", frameGeometry().height());
     }
     ini.WriteBool(Section, "MAXIMIZED", maximized);
     ini.WriteInteger(Section, "COL_NAME_WD", LView->columnWidth(0));

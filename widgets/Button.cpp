@@ -8,6 +8,8 @@ namespace {
 // Room around the caption, the 1-px frame included.
 constexpr int PaddingX = 8;
 constexpr int PaddingY = 4;
+// Distance of the focus ring from the button's edge.
+constexpr int FocusInset = 2;
 
 } // namespace
 
@@ -69,11 +71,17 @@ void TButton::keyPressEvent(QKeyEvent* event) {
 QRect TButton::PaintFace(QPainter& painter) const {
     // An own background is already filled (autoFillBackground); on parent colour the parent
     // shows through.
-    if (underMouse() || hasFocus())
+    if (underMouse())
         painter.fillRect(rect(), hotTrack_);
     painter.setPen(frame_);
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    if (hasFocus()) {
+        // The keyboard focus is a dotted ring in the text colour inside the frame: the fill and
+        // the text keep the colours that tell the button's state (white on alarm red stays so).
+        painter.setPen(QPen(palette().color(QPalette::ButtonText), 1, Qt::DotLine));
+        painter.drawRect(rect().adjusted(FocusInset, FocusInset, -FocusInset - 1, -FocusInset - 1));
+    }
     return rect().adjusted(1, 1, -1, -1);
 }
 

@@ -1,6 +1,6 @@
 // A push button drawn flat: a frame in the frame colour, its background lit in the hot-track
-// colour while the pointer is over it or it has the keyboard focus, else its own background or
-// its parent's. Space or Enter presses it.
+// colour while the pointer is over it, else its own background or its parent's. The keyboard
+// focus shows as a dotted ring inside the frame and changes no colour. Space or Enter presses it.
 #pragma once
 
 #include <QAbstractButton>

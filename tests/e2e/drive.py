@@ -130,6 +130,8 @@ def choose_file(title, path):
 
 # The list: the simulated unit is listed; Enter on its row opens the panel.
 wait_for("listed unit", by_name("ORQ-SYV-730-TK", "table cell"))
+# To a screen reader the list is a window named by its caption.
+wait_for("the list as a frame", by_name("ORQ-SYV Settings v1.1", "frame"))
 screenshot("list.png")
 focus_window("ORQ-SYV Settings v1.1")
 key("Down", "Return")
@@ -139,6 +141,7 @@ wait_for("panel contents", by_description("MBtnFormat"))
 wait_for("first reply", lambda: search(application(), lambda n: n.description == "PanSN" and
                                        n.name == "E2E1"))
 screenshot("panel.png")
+wait_for("the panel as a dialog", by_name("ORQ-SYV Settings", "dialog"))
 
 # A menu choice.
 press(by_description("MBtnFormat")())

@@ -36,6 +36,7 @@ protected:
         LinkStatus = 0;
     }
     void TearDown() override {
+        SetLinkErrorOwner({});
         sim::InstallBus(nullptr);
         SetD2xxApi(UnloadedD2xxApi());
         ShowLinkErrors = true;
@@ -146,6 +147,17 @@ TEST_F(LinkLayerTest, DialogTextFollowsTheStatus) {
 TEST_F(LinkLayerTest, OpeningAbsentDeviceReportsNotFound) {
     EXPECT_EQ(Open_USB_Device_By_Device_Location(AbsentLocation), FT_DEVICE_NOT_FOUND);
     ExpectErrorBox(boxes, "Open_USB_Device_By_Device_Location - Device not found...");
+}
+
+TEST_F(LinkLayerTest, ErrorBoxesBelongToTheWindowSetAsTheirOwner) {
+    const int window = 0;
+    SetLinkErrorOwner({&window});
+    EXPECT_EQ(Open_USB_Device_By_Device_Location(AbsentLocation), FT_DEVICE_NOT_FOUND);
+    SetLinkErrorOwner({});
+    EXPECT_EQ(Open_USB_Device_By_Device_Location(AbsentLocation), FT_DEVICE_NOT_FOUND);
+    ASSERT_EQ(boxes.shown.size(), 2u);
+    EXPECT_EQ(boxes.shown[0].owner.window, &window);
+    EXPECT_EQ(boxes.shown[1].owner.window, nullptr);
 }
 
 TEST_F(LinkLayerTest, DialogsOffShowNothingButTransfersStillStoreStatus) {

@@ -16,6 +16,8 @@
 #include <QLabel>
 
 #include <algorithm>
+#include <cstdlib>
+#include <tuple>
 
 namespace {
 
@@ -158,6 +160,43 @@ TEST_P(BuildTest, ContentsHiddenUntilTheFirstReplyThenShownPerVariant) {
     EXPECT_TRUE(p.GroupsShown);
     for (const auto& [control, shown] : groups)
         EXPECT_EQ(control->isVisibleTo(&p), shown) << control->objectName().toStdString();
+}
+
+// Each caption panel stands just above the frame it names, centred over its column, whether the
+// frame's contents are shown or not.
+TEST_P(BuildTest, CaptionPanelsStandOverTheirColumns) {
+    const Build b = GetParam();
+    ASSERT_NO_FATAL_FAILURE(Open(b.variant, b.generation));
+    TFormEdit& p = *panel;
+    p.show();
+    const auto check = [&p] {
+        const std::vector<std::tuple<const char*, QWidget*, QWidget*>> captions = {
+            {"PanGainSDI", p.SdiBars[1], p.GBoxSDI},
+            {"PanGainEXT", p.ExtBars[1], p.GBoxEXT},
+            {"PanConfigEXT", p.ExtConfigButtons[1], p.GBoxEXT},
+        };
+        for (const auto& [name, column, box] : captions) {
+            SCOPED_TRACE(name);
+            auto* caption = p.findChild<QLabel*>(name);
+            ASSERT_NE(caption, nullptr);
+            EXPECT_EQ(caption->parentWidget(), p.GBoxAudio);
+            EXPECT_TRUE(caption->isVisible());
+            const QRect over = QRect(column->mapTo(&p, QPoint()), column->size());
+            const QRect at = QRect(caption->mapTo(&p, QPoint()), caption->size());
+            const QRect frame = QRect(box->mapTo(&p, QPoint()), box->size());
+            EXPECT_LE(std::abs(at.center().x() - over.center().x()), 1)
+                << "caption " << at.left() << ".." << at.right() << ", column " << over.left()
+                << ".." << over.right();
+            EXPECT_LT(at.bottom(), frame.top());
+            EXPECT_GT(at.bottom(), frame.top() - at.height());
+        }
+    };
+    check();
+    Feed(0, sim::HealthyReply(unit));
+    check();
+    p.resize(p.width() + 200, p.height());
+    QCoreApplication::processEvents();
+    check();
 }
 
 INSTANTIATE_TEST_SUITE_P(

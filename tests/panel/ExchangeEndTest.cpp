@@ -6,6 +6,7 @@
 #include "ExchangeErrors.h"
 #include "GroupBox.h"
 #include "MenuButton.h"
+#include "QtWindowOwner.h"
 #include "TrackBar.h"
 #include "ValuePanel.h"
 
@@ -92,6 +93,7 @@ TEST_P(FailureTest, IsReportedBehindHiddenGroupsAndThePanelCloses) {
     EXPECT_EQ(messages.shown[0].caption, "Error");
     EXPECT_EQ(messages.shown[0].icon, MessageIcon::Warning);
     EXPECT_EQ(messages.shown[0].buttons, MessageButtons::Ok);
+    EXPECT_EQ(WindowOf(messages.shown[0].owner), panel.get());
     EXPECT_FALSE(shownBehind);
     EXPECT_EQ(panel->result(), QDialog::Rejected);
     EXPECT_FALSE(panel->GroupsShown);

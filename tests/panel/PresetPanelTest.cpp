@@ -8,6 +8,7 @@
 #include "PopupMenu.h"
 #include "PresetFile.h"
 #include "ProgramPaths.h"
+#include "QtWindowOwner.h"
 #include "TestFiles.h"
 
 #include <QAction>
@@ -44,6 +45,7 @@ protected:
         EXPECT_EQ(messages.shown[0].caption, "Error");
         EXPECT_EQ(messages.shown[0].icon, MessageIcon::Error);
         EXPECT_EQ(messages.shown[0].buttons, MessageButtons::Ok);
+        EXPECT_EQ(WindowOf(messages.shown[0].owner), panel.get());
     }
 
     static Bytes BlockFrame(const RegisterBlock& block) {
@@ -121,6 +123,7 @@ TEST_P(FactoryDefaultsTest, GoOutWholeAfterYes) {
     ASSERT_EQ(confirm.shown.size(), 1u);
     EXPECT_EQ(confirm.shown[0].text, "Load Factory Default Settings?");
     EXPECT_EQ(confirm.shown[0].caption, "Confirm");
+    EXPECT_EQ(WindowOf(confirm.shown[0].owner), panel.get());
     EXPECT_EQ(confirm.shown[0].icon, MessageIcon::Warning);
     EXPECT_EQ(confirm.shown[0].buttons, MessageButtons::YesNoDefaultNo);
 }
@@ -213,6 +216,7 @@ TEST_F(PresetPanelTest, DialogsOpenInPresetDirAndCancelDoesNothing) {
         EXPECT_EQ(r.filterPattern, "*.orq730");
         EXPECT_EQ(r.defaultExtension, "orq730");
         EXPECT_EQ(r.initialDirectory, startDir);
+        EXPECT_EQ(WindowOf(r.owner), panel.get());
     }
     EXPECT_EQ(PresetDir, startDir);
     EXPECT_TRUE(messages.shown.empty());

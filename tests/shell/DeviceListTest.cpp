@@ -1,6 +1,8 @@
 // Which USB devices the list shows, how it names them, and what the probe says on the wire.
 #include "ShellFixture.h"
 
+#include <QAccessible>
+
 #include <functional>
 
 namespace {
@@ -134,8 +136,18 @@ TEST_F(ShellTest, AFailingProbeCallShowsItsDialog) {
     EXPECT_EQ(Window().UnitCount, 0);
     ASSERT_FALSE(messages.shown.empty());
     EXPECT_EQ(messages.shown[0].text, "FT_SetBaudRate - Invalid baud rate...");
+    EXPECT_EQ(WindowOf(messages.shown[0].owner), &Window()) << "the list probes";
     EXPECT_EQ(bus->Calls().back().call, sim::DriverCall::Close) << "the device is closed again";
     EXPECT_FALSE(ShowLinkErrors);
+}
+
+TEST_F(ShellTest, ToAssistiveTechnologyTheWindowIsAWindowNamedByItsCaption) {
+    Window().show();
+    QAccessibleInterface* window = QAccessible::queryAccessibleInterface(&Window());
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->role(), QAccessible::Window); // "frame" on AT-SPI
+    EXPECT_EQ(window->text(QAccessible::Name), "ORQ-SYV Settings v1.1");
+    EXPECT_EQ(window->childCount(), 1) << "the list";
 }
 
 } // namespace

@@ -127,6 +127,7 @@ TEST_P(OpenUnitFailure, ShowsTheDriverDialog) {
     EXPECT_EQ(panelSeen, f.panel);
     ASSERT_FALSE(messages.shown.empty());
     EXPECT_EQ(messages.shown[0].text, f.dialog);
+    EXPECT_EQ(WindowOf(messages.shown[0].owner), &Window()) << "the list opens the unit";
     const std::vector<Call> calls = Until(C::CreateDeviceInfoList);
     const bool closed =
         std::any_of(calls.begin(), calls.end(), [](const Call& c) { return c.first == C::Close; });

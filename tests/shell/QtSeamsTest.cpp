@@ -4,6 +4,7 @@
 #include "MessageSeam.h"
 #include "QtFileDialogs.h"
 #include "QtMessageSeam.h"
+#include "QtWindowOwner.h"
 #include "TestFiles.h"
 
 #include <QApplication>
@@ -19,6 +20,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <vector>
 
 namespace {
 
@@ -57,7 +59,8 @@ protected:
     }
 
     static FileDialogRequest Request(FileDialogKind kind, const std::string& directory) {
-        return {kind, "Load", "ORQ-SYV-730 Settings (*.orq730)", "*.orq730", "orq730", directory};
+        return {kind,      "Load", "ORQ-SYV-730 Settings (*.orq730)", "*.orq730", "orq730",
+                directory, {}};
     }
 
 private:
@@ -74,14 +77,18 @@ TEST_F(QtSeamsTest, EnterAnswersNoWhereNoIsTheDefault) {
         EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::No));
         PressKey(box, Qt::Key_Return);
     });
-    EXPECT_EQ(ShowMessage({"Load Factory Default Settings?", "Confirm", MessageIcon::Warning,
-                           MessageButtons::YesNoDefaultNo}),
+    EXPECT_EQ(ShowMessage({"Load Factory Default Settings?",
+                           "Confirm",
+                           MessageIcon::Warning,
+                           MessageButtons::YesNoDefaultNo,
+                           {}}),
               MessageAnswer::No);
     EXPECT_EQ(shownText, "Confirm|Load Factory Default Settings?");
 
     WhenShown<QMessageBox>([](QMessageBox* box) { box->button(QMessageBox::Yes)->click(); });
-    EXPECT_EQ(ShowMessage({"Q?", "Confirm", MessageIcon::Warning, MessageButtons::YesNoDefaultNo}),
-              MessageAnswer::Yes);
+    EXPECT_EQ(
+        ShowMessage({"Q?", "Confirm", MessageIcon::Warning, MessageButtons::YesNoDefaultNo, {}}),
+        MessageAnswer::Yes);
 }
 
 TEST_F(QtSeamsTest, OpenDialogShowsThePresetFilterAndReturnsTheChosenFile) {
@@ -115,6 +122,42 @@ TEST_F(QtSeamsTest, SaveDialogAddsTheExtensionAndAsksBeforeReplacing) {
 
     WhenShown<QFileDialog>([](QFileDialog* dialog) { dialog->reject(); });
     EXPECT_EQ(ChooseFile(Request(FileDialogKind::Save, dir.Path.string())), std::nullopt);
+}
+
+// A box or dialog belongs to the window its request names, even while another one is active.
+TEST_F(QtSeamsTest, BoxesAndDialogsBelongToTheNamedWindowNotTheActiveOne) {
+    QWidget active;
+    QWidget owner;
+    active.show();
+    owner.show();
+    QApplication::setActiveWindow(&active);
+    ASSERT_EQ(QApplication::activeWindow(), &active);
+
+    std::vector<QWidget*> parents;
+    WhenShown<QMessageBox>([&](QMessageBox* box) {
+        parents.push_back(box->parentWidget());
+        box->button(QMessageBox::Ok)->click();
+    });
+    ShowMessage(
+        {"Cannot Save File", "Error", MessageIcon::Error, MessageButtons::Ok, OwnerOf(&owner)});
+    WhenShown<QFileDialog>([&](QFileDialog* dialog) {
+        parents.push_back(dialog->parentWidget());
+        dialog->reject();
+    });
+    FileDialogRequest request = Request(FileDialogKind::Save, TempDir().Path.string());
+    request.owner = OwnerOf(&owner);
+    ChooseFile(request);
+    // With no owner named, none is taken.
+    WhenShown<QMessageBox>([&](QMessageBox* box) {
+        parents.push_back(box->parentWidget());
+        box->button(QMessageBox::Ok)->click();
+    });
+    ShowMessage({"USB driver used by another application",
+                 "Cannot run program",
+                 MessageIcon::Warning,
+                 MessageButtons::Ok,
+                 {}});
+    EXPECT_EQ(parents, (std::vector<QWidget*>{&owner, &owner, nullptr}));
 }
 
 } // namespace

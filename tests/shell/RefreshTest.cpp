@@ -1,7 +1,7 @@
 // When the list is rebuilt and when it is left alone, and what a failing device list does.
 #include "ShellFixture.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QKeyEvent>
 #include <QTimer>
 
@@ -83,6 +83,7 @@ TEST_F(Refresh, AFailingListIsReportedOnceAndStopsTheTimerUntilTheOperatorActs) 
     EXPECT_EQ(messages.shown[0].text, "Cannot get USB Device List");
     EXPECT_EQ(messages.shown[0].caption, "Error");
     EXPECT_EQ(messages.shown[0].icon, MessageIcon::Error);
+    EXPECT_EQ(WindowOf(messages.shown[0].owner), &Window());
     EXPECT_FALSE(Window().Timer->isActive());
     EXPECT_TRUE(Untouched()) << "the rows stay as they were";
 
@@ -117,6 +118,46 @@ TEST_F(Refresh, EnterSpaceAndDoubleClickRunAPassOtherKeysDoNot) {
     QCoreApplication::sendEvent(Window().LView->viewport(), &click);
     EXPECT_EQ(passes(), 4) << "a double click even off the rows";
     EXPECT_FALSE(ShowLinkErrors);
+}
+
+TEST_F(Refresh, AfterARebuildNothingIsCurrentAndOnlyKeysAndClicksSelect) {
+    Window().show();
+    QApplication::setActiveWindow(&Window());
+    Window().LView->setFocus();
+    bus->Plug(Unit(C, 5, 1));
+    Window().TimerTimer(Window().Timer);
+    ASSERT_EQ(Window().UnitCount, 3);
+    EXPECT_EQ(Window().LView->currentItem(), nullptr);
+    EXPECT_TRUE(Window().LView->selectedItems().isEmpty());
+
+    // The list gets the focus again, as by Tab: still nothing marked.
+    Window().LView->clearFocus();
+    Window().LView->setFocus(Qt::TabFocusReason);
+    ASSERT_TRUE(Window().LView->hasFocus());
+    ASSERT_TRUE(Window().LView->selectedItems().isEmpty()) << "Enter would open a unit";
+    EXPECT_EQ(Window().LView->currentItem(), nullptr);
+
+    // Enter opens nothing and refreshes at once.
+    bus->ClearLogs();
+    Press(Qt::Key_Return);
+    ASSERT_FALSE(bus->Calls().empty());
+    EXPECT_EQ(bus->Calls().front().call, sim::DriverCall::CreateDeviceInfoList);
+    for (const sim::SimCall& call : bus->Calls())
+        EXPECT_NE(call.args, (std::vector<std::uint64_t>{2000, 2000})) << "no unit was opened";
+
+    // The first arrow key marks the first row; a click marks the one clicked.
+    Press(Qt::Key_Down);
+    EXPECT_EQ(Window().LView->selectedItems(),
+              QList<QTreeWidgetItem*>{Window().LView->topLevelItem(0)});
+    QTreeWidgetItem* third = Window().LView->topLevelItem(2);
+    const QPoint at = Window().LView->visualItemRect(third).center();
+    QMouseEvent down(QEvent::MouseButtonPress, at, Window().LView->viewport()->mapToGlobal(at),
+                     Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent up(QEvent::MouseButtonRelease, at, Window().LView->viewport()->mapToGlobal(at),
+                   Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(Window().LView->viewport(), &down);
+    QCoreApplication::sendEvent(Window().LView->viewport(), &up);
+    EXPECT_EQ(Window().LView->selectedItems(), QList<QTreeWidgetItem*>{third});
 }
 
 TEST_F(Refresh, ClosingEmptiesTheListBeforeTheSettingsAreWritten) {

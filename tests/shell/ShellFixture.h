@@ -3,13 +3,13 @@
 #pragma once
 
 #include "D2XXUnit_mod.h"
+#include "ListView.h"
 #include "MessageRecorder.h"
 #include "ProgramPaths.h"
+#include "QtWindowOwner.h"
 #include "SimDriver.h"
 #include "TestFiles.h"
 #include "UnitMain.h"
-
-#include <QTreeWidget>
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,7 @@
 // The main window's settings file: defaults, limits, the maximized state, and what survives.
 #include "ShellFixture.h"
 
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QScreen>
@@ -64,6 +65,22 @@ INSTANTIATE_TEST_SUITE_P(
         StoredSize{"maximizedHex", "[WINDOW]\r\nMAXIMIZED=0x1\r\n", {500, 300}, true},
         StoredSize{"maximizedYes", "[WINDOW]\r\nMAXIMIZED=yes\r\n", {500, 300}, false}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// WIDTH and HEIGHT are the outer size, frame included, like LEFT and TOP are the frame's place.
+TEST_F(WindowSettings, SizesAreTheOuterSizeWhenReadAndWhenWritten) {
+    WriteFile(SettingsFile, "[WINDOW]\r\nLEFT=30\r\nTOP=40\r\nWIDTH=640\r\nHEIGHT=480\r\n");
+    Window().show();
+    QCoreApplication::processEvents();
+    const QRect frame = Window().frameGeometry();
+    ASSERT_NE(frame, Window().geometry()) << "the platform gives windows a frame";
+    EXPECT_EQ(frame, QRect(30, 40, 640, 480));
+
+    Window().resize(Window().width() + 20, Window().height() + 10);
+    Window().close();
+    const std::string text = ReadFile(SettingsFile);
+    for (const char* key : {"LEFT=30\r\n", "TOP=40\r\n", "WIDTH=660\r\n", "HEIGHT=490\r\n"})
+        EXPECT_NE(text.find(key), std::string::npos) << key << " in\n" << text;
+}
 
 TEST_F(WindowSettings, AStoredPositionIsUsedEvenOffTheScreen) {
     WriteFile(SettingsFile, "[WINDOW]\r\nLEFT=-4000\r\nTOP=9000\r\nCOL_NAME_WD=180\r\n");
