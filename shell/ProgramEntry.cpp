@@ -26,8 +26,11 @@ int ProgramEntry(QApplication& app) {
         return 1;
     }
     if (guard.State() == InstanceState::AlreadyRunning) {
-        ShowMessage({"USB driver used by another application", "Cannot run program",
-                     MessageIcon::Warning, MessageButtons::Ok, {}});
+        ShowMessage({"USB driver used by another application",
+                     "Cannot run program",
+                     MessageIcon::Warning,
+                     MessageButtons::Ok,
+                     {}});
         return 0;
     }
 
