@@ -21,7 +21,7 @@ constexpr std::size_t SetupSize = 8;
 // Longest a non-blocking reap waits for the chip's next packet. libusb polls the node's socket,
 // which is always writable, so without this pause it would spin; a submit from another thread
 // waits behind the pause on the socket, so it stays short.
-constexpr auto ReapPause = std::chrono::microseconds(250);
+constexpr auto ReapPause = std::chrono::microseconds(100);
 
 // The memory a pointer inside an ioctl argument refers to, copied from the client. Owned.
 struct Resolved {
