@@ -96,7 +96,7 @@ FT_STATUS Handle::Usable() {
     return gone_ ? FT_IO_ERROR : FT_OK;
 }
 
-FT_STATUS Handle::Failed(int) {
+FT_STATUS Handle::Failed() {
     if (access(node_.c_str(), F_OK) != 0)
         gone_ = true;
     return FT_IO_ERROR;
@@ -111,7 +111,7 @@ FT_STATUS Handle::SetBaudRate(ULONG baudRate) {
     const int status = ftdi_set_baudrate(context_, static_cast<int>(baudRate));
     if (status == -1)
         return FT_INVALID_BAUD_RATE; // no divisor comes near enough
-    return status < 0 ? Failed(status) : FT_OK;
+    return status < 0 ? Failed() : FT_OK;
 }
 
 FT_STATUS Handle::SetDataCharacteristics(UCHAR wordLength, UCHAR stopBits, UCHAR parity) {
@@ -126,7 +126,7 @@ FT_STATUS Handle::SetDataCharacteristics(UCHAR wordLength, UCHAR stopBits, UCHAR
     const int status = ftdi_set_line_property(context_, static_cast<ftdi_bits_type>(wordLength),
                                               static_cast<ftdi_stopbits_type>(stopBits),
                                               static_cast<ftdi_parity_type>(parity));
-    return status < 0 ? Failed(status) : FT_OK;
+    return status < 0 ? Failed() : FT_OK;
 }
 
 FT_STATUS Handle::SetFlowControl(USHORT flowControl, UCHAR xon, UCHAR xoff) {
@@ -147,7 +147,7 @@ FT_STATUS Handle::SetFlowControl(USHORT flowControl, UCHAR xon, UCHAR xoff) {
     default:
         return FT_INVALID_PARAMETER;
     }
-    return status < 0 ? Failed(status) : FT_OK;
+    return status < 0 ? Failed() : FT_OK;
 }
 
 FT_STATUS Handle::SetTimeouts(ULONG readTimeout, ULONG writeTimeout) {

@@ -14,6 +14,7 @@
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
 
 struct ftdi_context;
@@ -69,8 +70,9 @@ private:
     void StopReader(std::unique_lock<std::mutex>& lock);
     // FT_INVALID_HANDLE after Close, FT_IO_ERROR once the device is gone, else FT_OK.
     FT_STATUS Usable();
-    // The status of a failed libftdi1 or libusb call, marking the device gone when it is.
-    FT_STATUS Failed(int libusbError);
+    // The status of a failed libftdi1 or libusb call: FT_IO_ERROR, with the device marked gone
+    // when its node has disappeared.
+    FT_STATUS Failed();
 
     const UsbDevice device_;
     const std::string node_;

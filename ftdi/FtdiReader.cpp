@@ -73,7 +73,7 @@ FT_STATUS Handle::Reset() {
     const int status = ftdi_usb_reset(context_);
     rx_.clear();
     StartReader();
-    return status < 0 ? Failed(status) : FT_OK;
+    return status < 0 ? Failed() : FT_OK;
 }
 
 FT_STATUS Handle::Purge(ULONG mask) {
@@ -93,7 +93,7 @@ FT_STATUS Handle::Purge(ULONG mask) {
     }
     if (status >= 0 && (mask & FT_PURGE_TX))
         status = ftdi_tcoflush(context_);
-    return status < 0 ? Failed(status) : FT_OK;
+    return status < 0 ? Failed() : FT_OK;
 }
 
 FT_STATUS Handle::GetQueueStatus(DWORD* rxBytes) {
@@ -152,7 +152,7 @@ FT_STATUS Handle::Write(const void* buffer, DWORD count, DWORD* bytesWritten) {
                                    bytes, static_cast<int>(count), &sent,
                                    static_cast<unsigned>(context_->usb_write_timeout));
     if (status != 0 && status != LIBUSB_ERROR_TIMEOUT)
-        return Failed(status);
+        return Failed();
     *bytesWritten = static_cast<DWORD>(sent);
     return FT_OK;
 }

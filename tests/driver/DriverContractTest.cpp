@@ -250,7 +250,8 @@ TEST_P(DriverContract, QueueCountsWhatHasArrivedAndNotBeenRead) {
 
 TEST_P(DriverContract, ReadTimeOutAnswersOkWithTheBytesThatCame) {
     const FT_HANDLE handle = Open(bus->UnitLocation());
-    SetUpLine(handle, 100);
+    // Far longer than a reply takes, so that the whole reply is in when the read gives up.
+    SetUpLine(handle, 400);
 
     std::uint8_t bytes[100] = {};
     DWORD read = 99;

@@ -1,0 +1,203 @@
+// The open driver's fourteen entry points: the FT232R devices of the USB buses, opened through
+// libftdi1. Handles are tokens into a table of open devices, never reused, so a stale handle is
+// refused with FT_INVALID_HANDLE instead of reaching another device.
+#include "FtdiDriver.h"
+
+#include "FtdiHandle.h"
+#include "SysfsDevices.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+namespace {
+
+using ftdi::Handle;
+using ftdi::UsbDevice;
+
+constexpr const char* SysfsRoot = "/sys";
+constexpr ULONG Ft232rId = (ftdi::Ft232rVendor << 16) | ftdi::Ft232rProduct;
+
+struct Driver {
+    std::mutex mutex; // guards the members; never held across a device call but open
+    std::map<FT_HANDLE, std::shared_ptr<Handle>> open;
+    std::uintptr_t lastToken = 0;
+    std::vector<UsbDevice> listed; // by the last FT_CreateDeviceInfoList
+
+    // The open handle of `location`, as its token; null when this program has none.
+    FT_HANDLE TokenOf(DWORD location) const {
+        for (const auto& [token, handle] : open)
+            if (handle->LocationId() == location)
+                return token;
+        return nullptr;
+    }
+};
+
+Driver& TheDriver() {
+    static Driver driver;
+    return driver;
+}
+
+std::shared_ptr<Handle> Find(FT_HANDLE token) {
+    Driver& driver = TheDriver();
+    std::lock_guard lock(driver.mutex);
+    const auto it = driver.open.find(token);
+    return it == driver.open.end() ? nullptr : it->second;
+}
+
+// Runs `call` on the handle `token` stands for; FT_INVALID_HANDLE for an unknown token.
+template <typename Call> FT_STATUS OnHandle(FT_HANDLE token, Call call) {
+    const std::shared_ptr<Handle> handle = Find(token);
+    return handle ? call(*handle) : FT_INVALID_HANDLE;
+}
+
+void CopyField(char* field, std::size_t size, const std::string& text) {
+    std::memset(field, 0, size);
+    std::memcpy(field, text.data(), std::min(size, text.size()));
+}
+
+FT_STATUS CreateDeviceInfoList(DWORD* numDevs) {
+    if (!numDevs)
+        return FT_INVALID_PARAMETER;
+    std::vector<UsbDevice> devices = ftdi::ListFt232r(SysfsRoot);
+    Driver& driver = TheDriver();
+    std::lock_guard lock(driver.mutex);
+    driver.listed = std::move(devices);
+    *numDevs = static_cast<DWORD>(driver.listed.size());
+    return FT_OK;
+}
+
+FT_STATUS GetDeviceInfoList(FT_DEVICE_LIST_INFO_NODE* dest, DWORD* numDevs) {
+    Driver& driver = TheDriver();
+    std::lock_guard lock(driver.mutex);
+    if (!numDevs || (!dest && !driver.listed.empty()))
+        return FT_INVALID_PARAMETER;
+    // Trusts the caller to have sized `dest` from the last FT_CreateDeviceInfoList.
+    for (std::size_t i = 0; i < driver.listed.size(); ++i) {
+        const UsbDevice& device = driver.listed[i];
+        FT_DEVICE_LIST_INFO_NODE& node = dest[i];
+        node = FT_DEVICE_LIST_INFO_NODE{};
+        node.ftHandle = driver.TokenOf(device.locationId);
+        node.Flags = device.claimed || node.ftHandle ? ULONG{FT_FLAGS_OPENED} : ULONG{0};
+        node.Type = FT_DEVICE_232R;
+        node.ID = Ft232rId;
+        node.LocId = device.locationId;
+        CopyField(node.SerialNumber, sizeof node.SerialNumber, device.serialNumber);
+        CopyField(node.Description, sizeof node.Description, device.description);
+    }
+    *numDevs = static_cast<DWORD>(driver.listed.size());
+    return FT_OK;
+}
+
+FT_STATUS OpenEx(void* arg1, DWORD flags, FT_HANDLE* handle) {
+    if (flags != FT_OPEN_BY_LOCATION || !handle)
+        return FT_INVALID_PARAMETER;
+    const auto location = static_cast<DWORD>(reinterpret_cast<std::uintptr_t>(arg1));
+    const std::vector<UsbDevice> devices = ftdi::ListFt232r(SysfsRoot);
+    const auto device = std::find_if(devices.begin(), devices.end(),
+                                     [&](const UsbDevice& d) { return d.locationId == location; });
+    if (device == devices.end())
+        return FT_DEVICE_NOT_FOUND;
+
+    Driver& driver = TheDriver();
+    // Held through the open, so that two threads cannot both open one device.
+    std::lock_guard lock(driver.mutex);
+    if (device->claimed || driver.TokenOf(location))
+        return FT_DEVICE_NOT_OPENED;
+    std::unique_ptr<Handle> opened;
+    const FT_STATUS status = Handle::Open(
+        *device, ftdi::LatencyTimerSetting(std::getenv("ORQ_SYV_FTDI_LATENCY")), opened);
+    if (status != FT_OK)
+        return status;
+    const auto token = reinterpret_cast<FT_HANDLE>(++driver.lastToken);
+    driver.open.emplace(token, std::move(opened));
+    *handle = token;
+    return FT_OK;
+}
+
+FT_STATUS Close(FT_HANDLE token) {
+    std::shared_ptr<Handle> handle;
+    {
+        Driver& driver = TheDriver();
+        std::lock_guard lock(driver.mutex);
+        const auto it = driver.open.find(token);
+        if (it == driver.open.end())
+            return FT_INVALID_HANDLE;
+        handle = std::move(it->second);
+        driver.open.erase(it);
+    }
+    return handle->Close();
+}
+
+FT_STATUS ResetDevice(FT_HANDLE token) {
+    return OnHandle(token, [](Handle& h) { return h.Reset(); });
+}
+
+FT_STATUS SetBaudRate(FT_HANDLE token, ULONG baudRate) {
+    return OnHandle(token, [&](Handle& h) { return h.SetBaudRate(baudRate); });
+}
+
+FT_STATUS SetDataCharacteristics(FT_HANDLE token, UCHAR wordLength, UCHAR stopBits, UCHAR parity) {
+    return OnHandle(
+        token, [&](Handle& h) { return h.SetDataCharacteristics(wordLength, stopBits, parity); });
+}
+
+FT_STATUS SetFlowControl(FT_HANDLE token, USHORT flowControl, UCHAR xon, UCHAR xoff) {
+    return OnHandle(token, [&](Handle& h) { return h.SetFlowControl(flowControl, xon, xoff); });
+}
+
+FT_STATUS SetTimeouts(FT_HANDLE token, ULONG readTimeout, ULONG writeTimeout) {
+    return OnHandle(token, [&](Handle& h) { return h.SetTimeouts(readTimeout, writeTimeout); });
+}
+
+FT_STATUS Purge(FT_HANDLE token, ULONG mask) {
+    return OnHandle(token, [&](Handle& h) { return h.Purge(mask); });
+}
+
+FT_STATUS GetQueueStatus(FT_HANDLE token, DWORD* rxBytes) {
+    return OnHandle(token, [&](Handle& h) { return h.GetQueueStatus(rxBytes); });
+}
+
+FT_STATUS GetStatus(FT_HANDLE token, DWORD* rxBytes, DWORD* txBytes, DWORD* eventStatus) {
+    return OnHandle(token, [&](Handle& h) { return h.GetStatus(rxBytes, txBytes, eventStatus); });
+}
+
+FT_STATUS Read(FT_HANDLE token, void* buffer, DWORD count, DWORD* bytesRead) {
+    return OnHandle(token, [&](Handle& h) { return h.Read(buffer, count, bytesRead); });
+}
+
+FT_STATUS Write(FT_HANDLE token, void* buffer, DWORD count, DWORD* bytesWritten) {
+    return OnHandle(token, [&](Handle& h) { return h.Write(buffer, count, bytesWritten); });
+}
+
+constexpr D2xxApi Table = {
+    CreateDeviceInfoList,
+    GetDeviceInfoList,
+    OpenEx,
+    Close,
+    ResetDevice,
+    SetBaudRate,
+    SetDataCharacteristics,
+    SetFlowControl,
+    SetTimeouts,
+    Purge,
+    GetQueueStatus,
+    GetStatus,
+    Read,
+    Write,
+};
+
+} // namespace
+
+namespace ftdi {
+
+const D2xxApi& FtdiApi() {
+    return Table;
+}
+
+} // namespace ftdi
