@@ -244,8 +244,10 @@ void Ft232rChip::EmitPacket(InTransfer& transfer, Clock::time_point at, std::siz
         rx_.pop_front();
     }
     lastPacketAt_ = at;
-    if (payload < PacketPayload || transfer.capacity - transfer.data.size() < PacketSize)
+    if (payload < PacketPayload || transfer.capacity - transfer.data.size() < PacketSize) {
         transfer.done = true;
+        transfer.doneAt = at;
+    }
 }
 
 Clock::time_point Ft232rChip::NextInEvent(const InTransfer& transfer) const {

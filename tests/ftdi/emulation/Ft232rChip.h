@@ -48,6 +48,7 @@ struct InTransfer {
     Clock::time_point submittedAt{};
     std::vector<std::uint8_t> data; // whole packets, status bytes included
     bool done = false;
+    Clock::time_point doneAt{}; // when the packet that ended it left the chip
 };
 
 // What the host has asked of the chip, for tests to check.

@@ -21,7 +21,7 @@ constexpr std::size_t SetupSize = 8;
 // Longest a non-blocking reap waits for the chip's next packet. libusb polls the node's socket,
 // which is always writable, so without this pause it would spin; a submit from another thread
 // waits behind the pause on the socket, so it stays short.
-constexpr auto ReapPause = std::chrono::microseconds(250);
+constexpr auto ReapPause = std::chrono::microseconds(100);
 
 // The memory a pointer inside an ioctl argument refers to, copied from the client. Owned.
 struct Resolved {
@@ -53,7 +53,10 @@ struct UsbNode::Urb {
     int status = 0;
     int actualLength = 0;
 
-    ~Urb() { g_object_unref(data); }
+    ~Urb() {
+        if (data)
+            g_object_unref(data);
+    }
     usbdevfs_urb* Fields() const { return reinterpret_cast<usbdevfs_urb*>(data->data); }
 };
 
@@ -190,10 +193,18 @@ long UsbNode::Submit(UMockdevIoctlClient* client, int& error) {
     urb->client = client;
     urb->clientAddr = *reinterpret_cast<unsigned long*>(arg->data);
     urb->data = umockdev_ioctl_data_resolve(arg, 0, sizeof(usbdevfs_urb), nullptr);
+    if (!urb->data) {
+        error = EFAULT;
+        return -1;
+    }
     const usbdevfs_urb* fields = urb->Fields();
     urb->endpoint = fields->endpoint;
     const std::size_t length = static_cast<std::size_t>(std::max(fields->buffer_length, 0));
     Resolved buffer(urb->data, offsetof(usbdevfs_urb, buffer), length);
+    if (length > 0 && !buffer.data) {
+        error = EFAULT;
+        return -1;
+    }
     const auto now = Clock::now();
 
     if (fields->type == USBDEVFS_URB_TYPE_CONTROL && length >= SetupSize) {
@@ -214,7 +225,7 @@ long UsbNode::Submit(UMockdevIoctlClient* client, int& error) {
             urb->actualLength = setup.length;
         }
     } else if (fields->type == USBDEVFS_URB_TYPE_BULK && urb->endpoint == BulkOut) {
-        chip_.BulkOut(buffer.data ? buffer.data->data : nullptr, length, now);
+        chip_.BulkOut(length > 0 ? buffer.data->data : nullptr, length, now);
         urb->ready = true;
         urb->actualLength = static_cast<int>(length);
     } else if (fields->type == USBDEVFS_URB_TYPE_BULK && urb->endpoint == BulkIn) {
