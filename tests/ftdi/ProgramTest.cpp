@@ -2,6 +2,7 @@
 // emulated USB tree behind a hub, and opening it shows the unit's panel with its first reply.
 #include "D2XXUnit_mod.h"
 #include "EmulatedUsb.h"
+#include "ListView.h"
 #include "MessageRecorder.h"
 #include "OpenDriver.h"
 #include "ProgramPaths.h"
