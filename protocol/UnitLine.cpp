@@ -17,11 +17,13 @@ bool ConfigureLine(ULONG timeoutMs) {
            LinkPurgeRx() == FT_OK && LinkPurgeTx() == FT_OK;
 }
 
-bool OpenWithLine(DWORD location, ULONG timeoutMs) {
+bool OpenWithLine(DWORD location, ULONG timeoutMs, SetUpFailureClose close) {
     if (Open_USB_Device_By_Device_Location(location) != FT_OK)
         return false;
     LinkReset();
     if (!ConfigureLine(timeoutMs)) {
+        if (close == SetUpFailureClose::Silent)
+            ShowLinkErrors = false;
         LinkClose();
         return false;
     }

@@ -44,7 +44,7 @@ bool IsAcceptedIdentity(const ProbedIdentity& identity) {
 }
 
 bool ProbeIdentity(DWORD location, ProbedIdentity& identity, ExchangeClock& clock) {
-    if (!OpenWithLine(location, ProbeTimeoutMs))
+    if (!OpenWithLine(location, ProbeTimeoutMs, SetUpFailureClose::AsDialogsAre))
         return false;
     // A failed or short write shows up as a missing reply.
     UnitSession session(clock, std::chrono::milliseconds(1));

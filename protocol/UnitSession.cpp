@@ -5,7 +5,7 @@
 #include <algorithm>
 
 bool OpenForExchange(DWORD location) {
-    return OpenWithLine(location, ExchangeTimeoutMs);
+    return OpenWithLine(location, ExchangeTimeoutMs, SetUpFailureClose::Silent);
 }
 
 void CloseAfterExchange() {

@@ -44,7 +44,8 @@ bool IsAcceptedIdentity(const ProbedIdentity& identity);
 bool ProbeIdentity(DWORD location, ProbedIdentity& identity, ExchangeClock& clock);
 
 // Opens the device at `location`, resets it (failure tolerated), ConfigureLine(
-// ExchangeTimeoutMs); closes again and returns false on a failure of the open or the set-up.
+// ExchangeTimeoutMs); returns false on a failure of the open, or of the set-up after switching
+// ShowLinkErrors off and closing the device again.
 bool OpenForExchange(DWORD location);
 // When FT_GetStatus succeeds, purges RX and TX; then closes.
 void CloseAfterExchange();

@@ -1,10 +1,12 @@
 // The unit session on its own: the identity a reply names, the probe's conversation, the turns
 // the tool and the worker run, and the reply limit measured on a test clock.
 #include "LiteralReply.h"
+#include "MessageRecorder.h"
 #include "WorkerFixture.h"
 
 #include <array>
 #include <ostream>
+#include <string>
 #include <utility>
 
 namespace {
@@ -146,6 +148,49 @@ TEST_F(SessionTest, AStopEndsAWaitAtTheNextStep) {
     EXPECT_EQ(session.WaitAndRead(StatusReplySize), ResultReadFailed);
     EXPECT_EQ(LinkStatus, 0);
     EXPECT_EQ(clock.ElapsedMs(), 1u);
+}
+
+// The simulator's table with the baud rate refused, and the close refused too.
+FT_STATUS FT_API RefuseBaudRate(FT_HANDLE, ULONG) {
+    return FT_IO_ERROR;
+}
+FT_STATUS FT_API RefuseClose(FT_HANDLE handle) {
+    sim::SimApi().Close(handle);
+    return FT_IO_ERROR;
+}
+
+// After a failed set-up the operator has seen its dialog: opening a unit for its panel closes
+// the device again without a second one, while the probe shows every failure it meets.
+TEST_F(ProbeTest, AFailedSetUpClosesSilentlyOnlyWhenOpeningForTheExchange) {
+    bus->Plug(
+        {ProbedLocation, FT_DEVICE_232R, "SV730999", "ORQ-SYV-730", false, sim::MakeUnit(0, 1)});
+    D2xxApi refusing = sim::SimApi();
+    refusing.SetBaudRate = RefuseBaudRate;
+    refusing.Close = RefuseClose;
+    SetD2xxApi(refusing);
+    const auto names = [](const MessageRecorder& recorder) {
+        std::vector<std::string> texts;
+        for (const MessageRequest& box : recorder.shown)
+            texts.push_back(box.text);
+        return texts;
+    };
+
+    {
+        MessageRecorder recorder;
+        ShowLinkErrors = true;
+        EXPECT_FALSE(OpenForExchange(ProbedLocation));
+        EXPECT_FALSE(ShowLinkErrors);
+        EXPECT_EQ(names(recorder),
+                  std::vector<std::string>{"FT_SetBaudRate - General IO error..."});
+    }
+    {
+        MessageRecorder recorder;
+        ShowLinkErrors = true;
+        ProbedIdentity identity;
+        EXPECT_FALSE(ProbeIdentity(ProbedLocation, identity, clock));
+        EXPECT_EQ(names(recorder), (std::vector<std::string>{"FT_SetBaudRate - General IO error...",
+                                                             "FT_Close - General IO error..."}));
+    }
 }
 
 } // namespace
