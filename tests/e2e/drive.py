@@ -11,25 +11,13 @@ import sys
 import time
 
 import pyatspi
+from checks import Checks
 
 WORKDIR, FRAMES, SHOTS = sys.argv[1:4]
 PRESET = os.path.join(WORKDIR, "e2e.orq730")
-
-
-def fail(message):
-    print("E2E FAILED: " + message)
-    subprocess.run(["import", "-window", "root", os.path.join(SHOTS, "failure.png")])
-    sys.exit(1)
-
-
-def wait_for(what, find, seconds=10.0):
-    end = time.time() + seconds
-    while time.time() < end:
-        found = find()
-        if found:
-            return found
-        time.sleep(0.1)
-    fail("no " + what + " within %.0f s" % seconds)
+CHECKS = Checks("E2E", SHOTS)
+fail = CHECKS.fail
+wait_for = CHECKS.wait_for
 
 
 def application():

@@ -8,6 +8,7 @@ import subprocess
 import sys
 import time
 
+from checks import Checks
 from Xlib import X, display, protocol
 
 WORKDIR, SHOTS = sys.argv[1:3]
@@ -15,21 +16,9 @@ PROGRAM = os.path.join(WORKDIR, "orq-syv-settings")
 SETTINGS = os.path.join(WORKDIR, "orq-syv-settings.dat")
 TITLE = "ORQ-SYV Settings v1.1"
 X11 = display.Display()
-
-
-def fail(message):
-    print("FRAME TEST FAILED: " + message)
-    sys.exit(1)
-
-
-def wait_for(what, find, seconds=10.0):
-    end = time.time() + seconds
-    while time.time() < end:
-        found = find()
-        if found:
-            return found
-        time.sleep(0.1)
-    fail("no " + what + " within %.0f s" % seconds)
+CHECKS = Checks("FRAME TEST")
+fail = CHECKS.fail
+wait_for = CHECKS.wait_for
 
 
 def main_window():
