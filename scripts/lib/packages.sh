@@ -55,3 +55,7 @@ E2E_PACKAGES=(xvfb xauth dbus dbus-x11 at-spi2-core python3 python3-pyatspi pyth
     xdotool imagemagick openbox x11-utils)
 # What fuzzing the preset parser needs: clang with libFuzzer and the sanitizers' run-time.
 FUZZ_PACKAGES=(clang libclang-rt-dev)
+# What building a static Qt for Windows from Debian's source needs: the host's Qt tools (moc,
+# rcc, uic and their CMake files) of the same version, apt's source fetching and unpacking.
+QT_WINDOWS_PACKAGES=(cmake ninja-build g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
+    qt6-base-dev qt6-base-dev-tools dpkg-dev debian-archive-keyring)
