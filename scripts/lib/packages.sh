@@ -43,9 +43,12 @@ BUILD_PACKAGES=(cmake make g++ pkg-config libgtest-dev locales-all qt6-base-dev 
 USB_EMULATION_PACKAGES=(umockdev libumockdev-dev)
 # What running the program without a display needs.
 HEADLESS_PACKAGES=(xvfb xauth)
-# What the Windows builds, 32 and 64 bits, and their tests under wine need.
-WINDOWS_PACKAGES=(cmake make g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix googletest wine
-    wine64 wine32:i386)
+# What the Windows builds, 32 and 64 bits, and their tests under wine need: the cross compilers,
+# the test sources, wine of both widths, the icon's renderers, the installer's builder, and what
+# works the program on a display of its own (the keyboard, screenshots, the fonts it draws with).
+WINDOWS_PACKAGES=(cmake ninja-build g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix googletest
+    libcli11-dev nlohmann-json3-dev wine wine64 wine32:i386 librsvg2-bin imagemagick nsis xvfb
+    xauth x11-utils xdotool python3 python3-xlib fonts-dejavu-core)
 # What building the Debian package (the icon's sizes are rendered with rsvg-convert), checking it
 # and installing it into a fresh root need.
 PACKAGE_PACKAGES=(dpkg-dev file lintian desktop-file-utils debootstrap librsvg2-bin)

@@ -11,7 +11,7 @@ import sys
 import time
 
 import pyatspi
-from checks import Checks
+from checks import Checks, command_received, received_frames
 
 WORKDIR, FRAMES, SHOTS = sys.argv[1:4]
 PRESET = os.path.join(WORKDIR, "e2e.orq730")
@@ -93,15 +93,11 @@ def screenshot(name):
 
 
 def frames():
-    if not os.path.exists(FRAMES):
-        return []
-    with open(FRAMES) as f:
-        return [bytes.fromhex(" ".join(line.split()[1:])) for line in f if line.strip()]
+    return received_frames(FRAMES)
 
 
 def sent(code, value):
-    """Whether the unit received the command frame (code, value), checksum included."""
-    return any(len(f) == 7 and f[3] == code and f[4] == value for f in frames())
+    return command_received(FRAMES, code, value)
 
 
 def choose_file(title, path):
