@@ -3,6 +3,7 @@
 #include "SystemFile.h"
 
 #include <atomic>
+#include <utility>
 
 namespace {
 
@@ -28,48 +29,68 @@ SystemFile CreateTemporaryBeside(const std::string& target, const FileFacts* lik
     }
 }
 
+// Stores `text` in `why` when there is one, and returns false.
+bool Fail(std::string* why, std::string text) {
+    if (why != nullptr)
+        *why = std::move(text);
+    return false;
+}
+
 // Overwrites the existing file `target` with the new bytes. Its room is reserved before the
 // first byte changes; a failure after that puts the old bytes back.
-bool WriteInPlace(const std::string& target, const void* data, std::size_t size) {
+bool WriteInPlace(const std::string& target, const void* data, std::size_t size, std::string* why) {
     SystemFile file = SystemFile::OpenForUpdate(target);
     FileFacts facts;
-    if (!file.IsOpen() || !file.Facts(facts) || !facts.regular || facts.size > InPlaceLimit)
-        return false;
+    if (!file.IsOpen() || !file.Facts(facts))
+        return Fail(why, LastSystemErrorText());
+    if (!facts.regular)
+        return Fail(why, "not a regular file");
+    if (facts.size > InPlaceLimit)
+        return Fail(why, "too large to be written in place");
     std::string old(static_cast<std::size_t>(facts.size), '\0');
     std::size_t got = 0;
-    if (!file.ReadAt(0, old.data(), old.size(), got) || got != old.size())
-        return false;
+    if (!file.ReadAt(0, old.data(), old.size(), got))
+        return Fail(why, LastSystemErrorText());
+    if (got != old.size())
+        return Fail(why, "the file changed while it was being saved");
     if (!file.Reserve(size)) {
+        std::string text = LastSystemErrorText();
         file.Resize(old.size()); // a reservation that failed halfway may have grown it
-        return false;
+        return Fail(why, std::move(text));
     }
     if (file.WriteAt(0, data, size) && file.Resize(size) && file.Flush())
-        return file.Close();
+        return file.Close() || Fail(why, LastSystemErrorText());
+    std::string text = LastSystemErrorText();
     file.WriteAt(0, old.data(), old.size());
     file.Resize(old.size());
     file.Flush();
-    return false;
+    return Fail(why, std::move(text));
 }
 
 } // namespace
 
-bool WriteFileAtomically(const std::string& path, const void* data, std::size_t size) {
+bool WriteFileAtomically(const std::string& path, const void* data, std::size_t size,
+                         std::string* why) {
     const std::string target = FollowLinks(path);
     FileFacts old;
     const bool exists = FileFactsOf(target, old);
     if (exists && !old.regular)
-        return false;
+        return Fail(why, "not a regular file");
     std::string temporary;
     SystemFile file = CreateTemporaryBeside(target, exists ? &old : nullptr, temporary);
-    if (!file.IsOpen())
-        return exists && file.Failure() == FileFailure::Refused && WriteInPlace(target, data, size);
-    const bool written = file.WriteAt(0, data, size) && file.Flush();
+    if (!file.IsOpen()) {
+        if (exists && file.Failure() == FileFailure::Refused)
+            return WriteInPlace(target, data, size, why);
+        return Fail(why, LastSystemErrorText());
+    }
     // Closing can report a write the system had deferred, so it must succeed too.
-    const bool closed = file.Close();
-    if (written && closed && RenameOver(temporary, target)) {
+    if (file.WriteAt(0, data, size) && file.Flush() && file.Close() &&
+        RenameOver(temporary, target)) {
         FlushDirectoryOf(target);
         return true;
     }
+    std::string text = LastSystemErrorText();
+    file.Close();
     RemoveFile(temporary);
-    return false;
+    return Fail(why, std::move(text));
 }

@@ -1,6 +1,7 @@
 #include "SingleInstance.h"
 
 #if defined(_WIN32)
+#include "SystemFile.h"
 #include "WindowsApi.h"
 #else
 #include "ProgramPaths.h"
@@ -18,26 +19,12 @@
 
 #if defined(_WIN32)
 
-namespace {
-
-// The system's text for error `code`, without its line end.
-std::string SystemMessage(DWORD code) {
-    char text[512] = {};
-    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                  nullptr, code, 0, text, sizeof text, nullptr);
-    while (length > 0 && (text[length - 1] == '\r' || text[length - 1] == '\n'))
-        --length;
-    return length > 0 ? std::string(text, length) : "error " + std::to_string(code);
-}
-
-} // namespace
-
 SingleInstanceGuard::SingleInstanceGuard(const std::string& name,
                                          [[maybe_unused]] const std::string& lockDir)
     : place_(name) {
     const HANDLE mutex = CreateMutexA(nullptr, TRUE, name.c_str());
     if (mutex == nullptr) {
-        reason_ = SystemMessage(GetLastError());
+        reason_ = LastSystemErrorText();
         return;
     }
     if (GetLastError() == ERROR_ALREADY_EXISTS) {

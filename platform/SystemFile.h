@@ -95,5 +95,9 @@ void RemoveFile(const std::string& path);
 // itself has happened.
 void FlushDirectoryOf(const std::string& path);
 
+// The system's text for the last failure of a system call on this thread ("No space left on
+// device"); read it before any other call can replace it.
+std::string LastSystemErrorText();
+
 // This process's number, which keeps temporary names of concurrent processes apart.
 unsigned long ProcessNumber();

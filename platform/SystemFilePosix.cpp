@@ -3,6 +3,7 @@
 #include "ProgramPaths.h"
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -119,8 +120,12 @@ bool SystemFile::WriteAt(std::uint64_t offset, const void* data, std::size_t siz
             pwrite(handle_, bytes + done, size - done, static_cast<off_t>(offset + done));
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0)
+        if (n < 0)
             return false;
+        if (n == 0) {
+            errno = EIO; // nothing written, and no error of the system's to tell
+            return false;
+        }
         done += static_cast<std::size_t>(n);
     }
     return true;
@@ -135,6 +140,8 @@ bool SystemFile::Reserve(std::uint64_t size) {
     // Only the part beyond the present end: the bytes the file holds stay as they are.
     const int error = posix_fallocate(handle_, static_cast<off_t>(facts.size),
                                       static_cast<off_t>(size - facts.size));
+    if (error != 0)
+        errno = error; // it reports without setting errno
     return error == 0;
 }
 
@@ -198,6 +205,10 @@ void FlushDirectoryOf(const std::string& path) {
         return;
     fsync(fd);
     close(fd);
+}
+
+std::string LastSystemErrorText() {
+    return std::strerror(errno);
 }
 
 unsigned long ProcessNumber() {

@@ -115,8 +115,12 @@ bool SystemFile::WriteAt(std::uint64_t offset, const void* data, std::size_t siz
     while (done < size) {
         OVERLAPPED at = At(offset + done);
         DWORD n = 0;
-        if (!WriteFile(handle_, bytes + done, static_cast<DWORD>(size - done), &n, &at) || n == 0)
+        if (!WriteFile(handle_, bytes + done, static_cast<DWORD>(size - done), &n, &at))
             return false;
+        if (n == 0) {
+            SetLastError(ERROR_WRITE_FAULT); // nothing written, and no error of the system's
+            return false;
+        }
         done += n;
     }
     return true;
@@ -190,6 +194,18 @@ void RemoveFile(const std::string& path) {
 
 // MOVEFILE_WRITE_THROUGH has made the rename durable already.
 void FlushDirectoryOf([[maybe_unused]] const std::string& path) {}
+
+// The message in the user's language, as UTF-8, without its line end.
+std::string LastSystemErrorText() {
+    const DWORD code = GetLastError();
+    wchar_t text[512] = {};
+    DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                  nullptr, code, 0, text, 512, nullptr);
+    while (length > 0 &&
+           (text[length - 1] == L'\r' || text[length - 1] == L'\n' || text[length - 1] == L' '))
+        --length;
+    return length > 0 ? Utf8FromWide(std::wstring(text, length)) : "error " + std::to_string(code);
+}
 
 unsigned long ProcessNumber() {
     return GetCurrentProcessId();
