@@ -13,8 +13,11 @@
 // denied") or, for a file this function refuses to write, a short text of its own.
 //
 // The bytes go to a new file beside the target first, reach the disk, and then replace the
-// target by a rename. A symbolic link at `path` stays: the file it names is replaced. The new
-// file keeps the old one's permission bits (and its owner where the system allows).
+// target by a rename. That file's name is drawn at random, so that no one can put something in
+// its way beforehand; it is readable by this user alone until it has the old file's permission
+// bits (and its owner where the system allows). A symbolic link at `path` stays: the file it
+// names is replaced, as the system follows the link; a link that another user put in a shared
+// folder (a sticky one that everyone may write to, such as /tmp) is refused.
 //
 // Only where the directory takes no new file but the file itself is writable (a writable file
 // in a read-only folder) are the bytes written into the file in place: its room is reserved

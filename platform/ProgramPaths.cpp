@@ -63,6 +63,10 @@ std::string DirectoryOf(const std::string& path) {
     return directory;
 }
 
+std::string FileNameOf(const std::string& path) {
+    return path.substr(NameStart(path));
+}
+
 std::string WithTrailingDelimiter(const std::string& path) {
     if (path.empty() || IsDelimiter(path.back()))
         return path;
@@ -176,8 +180,8 @@ ProgramPathSet ProgramPathsFor(const std::string& programPath, bool portable,
     paths.settingsFile = ChangeExtension(programPath, ".dat");
     if (!portable) {
         if (!userSettingsDir.empty())
-            paths.settingsFile = WithTrailingDelimiter(userSettingsDir) +
-                                 paths.settingsFile.substr(NameStart(paths.settingsFile));
+            paths.settingsFile =
+                WithTrailingDelimiter(userSettingsDir) + FileNameOf(paths.settingsFile);
         if (!homeDir.empty())
             paths.presetDir = WithTrailingDelimiter(homeDir);
     }

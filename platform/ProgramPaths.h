@@ -31,6 +31,9 @@ extern std::string SettingsFile;
 // directory part and gives "" (the current directory), never a root.
 std::string DirectoryOf(const std::string& path);
 
+// The file-name part of `path`: what follows its directory part (DirectoryOf).
+std::string FileNameOf(const std::string& path);
+
 // `path` with PathDelimiter appended unless it already ends in '/' or '\'; "" stays "".
 std::string WithTrailingDelimiter(const std::string& path);
 
