@@ -76,15 +76,10 @@ LockDirChoice UserLockDir() {
     if (runtime.starts_with('/') && Unfit(runtime).empty())
         return {runtime, {}};
 
-    // A relative XDG_CACHE_HOME is invalid and ignored.
-    std::string cache = Environment("XDG_CACHE_HOME");
-    if (!cache.starts_with('/')) {
-        const std::string home = UserHomeDir();
-        if (home.empty())
-            return {"", "no home directory"};
-        cache = home + ".cache";
-    }
-    const std::string directory = WithTrailingDelimiter(cache) + LockDirName;
+    const std::string cache = XdgDir("XDG_CACHE_HOME", ".cache");
+    if (cache.empty())
+        return {"", "no home directory"};
+    const std::string directory = cache + LockDirName;
     std::error_code ignored;
     std::filesystem::create_directories(cache, ignored);
     if (mkdir(directory.c_str(), 0700) != 0 && errno != EEXIST)
