@@ -1,0 +1,61 @@
+// One open FT232R, whichever way the driver reaches it: through the kernel's serial driver (its
+// tty, TtyHandle) or through libusb (UsbHandle). The calls are those of the entry points that take
+// a handle, with their statuses.
+//
+// Every member may be called from several threads at once, Close included. A call that is
+// waiting when Close comes (a read for its bytes, a write for room) is woken at once and answers
+// FT_INVALID_HANDLE; Close returns once no other call is inside the device, so the device is
+// free for the next open when it returns.
+//
+// Statuses every call may answer: FT_INVALID_HANDLE once Close has run; FT_IO_ERROR once the
+// device has left the bus, until Close. A transient fault of the bus is not the device leaving.
+#pragma once
+
+#include "D2xxTypes.h"
+
+#include <cstddef>
+#include <cstdint>
+
+namespace ftdi {
+
+// The latency timer asked for at open, from the text of ORQ_SYV_FTDI_LATENCY: a decimal number
+// of milliseconds from 1 to 255. Anything else, or no text (null), gives 1.
+std::uint8_t LatencyTimerSetting(const char* text);
+
+// A write time-out of 0 stands for this many milliseconds.
+inline constexpr ULONG DefaultWriteTimeoutMs = 5000;
+
+// The receive queue of a handle holds at most this many bytes (the most one read may ask for);
+// beyond it the bytes wait in the chip, as they would for a program that does not read.
+inline constexpr std::size_t ReceiveQueueCapacity = 65536;
+
+class Handle {
+public:
+    virtual ~Handle() = default;
+
+    // Releases the device: FT_OK, even when it has left the bus.
+    virtual FT_STATUS Close() = 0;
+    // Resets the chip (where the path can) and empties both queues.
+    virtual FT_STATUS Reset() = 0;
+    // FT_INVALID_BAUD_RATE outside 300 to 3000000 (the FT232R's range); the line-code checks of
+    // LineCodes.h answer FT_INVALID_PARAMETER.
+    virtual FT_STATUS SetBaudRate(ULONG baudRate) = 0;
+    virtual FT_STATUS SetDataCharacteristics(UCHAR wordLength, UCHAR stopBits, UCHAR parity) = 0;
+    virtual FT_STATUS SetFlowControl(USHORT flowControl, UCHAR xon, UCHAR xoff) = 0;
+    // Read time-out as FT_Read waits it (0: return at once with what has arrived); write
+    // time-out for FT_Write (0: DefaultWriteTimeoutMs).
+    virtual FT_STATUS SetTimeouts(ULONG readTimeout, ULONG writeTimeout) = 0;
+    virtual FT_STATUS Purge(ULONG mask) = 0;
+    // The bytes received and not yet read, at once.
+    virtual FT_STATUS GetQueueStatus(DWORD* rxBytes) = 0;
+    // The same, the bytes still waiting to be sent, and no events.
+    virtual FT_STATUS GetStatus(DWORD* rxBytes, DWORD* txBytes, DWORD* eventStatus) = 0;
+    // Waits until `count` bytes have arrived or the read time-out has passed, then takes up to
+    // `count`: FT_OK with fewer bytes on a time-out. A device leaving the bus ends the wait at
+    // once with FT_IO_ERROR.
+    virtual FT_STATUS Read(void* buffer, DWORD count, DWORD* bytesRead) = 0;
+    // Sends the bytes; on a write time-out FT_OK with the bytes the device took.
+    virtual FT_STATUS Write(const void* buffer, DWORD count, DWORD* bytesWritten) = 0;
+};
+
+} // namespace ftdi
