@@ -179,6 +179,8 @@ TEST_P(DriverContract, DeviceOpenElsewhereCannotBeOpened) {
         EXPECT_EQ(api.OpenEx(LocationArg(device.locationId), FT_OPEN_BY_LOCATION, &handle),
                   FT_DEVICE_NOT_OPENED)
             << device.serialNumber;
+        if (handle)
+            opened.push_back(handle); // a driver that opened it anyway still closes it
     }
 }
 
@@ -187,6 +189,8 @@ TEST_P(DriverContract, OpenDeviceCannotBeOpenedTwice) {
     Open(unit);
     FT_HANDLE second = nullptr;
     EXPECT_EQ(api.OpenEx(LocationArg(unit), FT_OPEN_BY_LOCATION, &second), FT_DEVICE_NOT_OPENED);
+    if (second)
+        opened.push_back(second);
 }
 
 TEST_P(DriverContract, LineSetUpRefusesWhatTheChipCannotDo) {
