@@ -2,10 +2,11 @@
 // tty, TtyHandle) or through libusb (UsbHandle). The calls are those of the entry points that take
 // a handle, with their statuses.
 //
-// Every member may be called from several threads at once, Close included. A call that is
-// waiting when Close comes (a read for its bytes, a write for room) is woken at once and answers
-// FT_INVALID_HANDLE; Close returns once no other call is inside the device, so the device is
-// free for the next open when it returns.
+// Every member may be called from several threads at once, Close included. A read waiting for
+// its bytes when Close comes is woken at once and answers FT_INVALID_HANDLE (on the tty path a
+// write waiting for room too; on the libusb path a transfer in flight ends first, within its
+// time-out). Close returns once no other call is inside the device, so the device is free for the
+// next open when it returns.
 //
 // Statuses every call may answer: FT_INVALID_HANDLE once Close has run; FT_IO_ERROR once the
 // device has left the bus, until Close. A transient fault of the bus is not the device leaving.
