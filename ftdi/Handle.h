@@ -14,7 +14,6 @@
 
 #include "D2xxTypes.h"
 
-#include <cstddef>
 #include <cstdint>
 
 namespace ftdi {
@@ -25,10 +24,6 @@ std::uint8_t LatencyTimerSetting(const char* text);
 
 // A write time-out of 0 stands for this many milliseconds.
 inline constexpr ULONG DefaultWriteTimeoutMs = 5000;
-
-// The receive queue of a handle holds at most this many bytes (the most one read may ask for);
-// beyond it the bytes wait in the chip, as they would for a program that does not read.
-inline constexpr std::size_t ReceiveQueueCapacity = 65536;
 
 class Handle {
 public:

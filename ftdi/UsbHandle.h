@@ -12,6 +12,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -23,6 +24,10 @@
 struct ftdi_context;
 
 namespace ftdi {
+
+// The receive queue holds at most this many bytes (the most one read may ask for); beyond it the
+// bytes wait in the chip, as they would for a program that does not read.
+inline constexpr std::size_t ReceiveQueueCapacity = 65536;
 
 class UsbHandle final : public Handle {
 public:
