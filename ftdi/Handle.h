@@ -14,6 +14,8 @@
 
 #include "D2xxTypes.h"
 
+#include <atomic>
+#include <chrono>
 #include <cstdint>
 
 namespace ftdi {
@@ -22,8 +24,28 @@ namespace ftdi {
 // of milliseconds from 1 to 255. Anything else, or no text (null), gives 1.
 std::uint8_t LatencyTimerSetting(const char* text);
 
-// A write time-out of 0 stands for this many milliseconds.
-inline constexpr ULONG DefaultWriteTimeoutMs = 5000;
+// The time-outs of FT_SetTimeouts as a handle keeps them, for calls on any thread.
+class Timeouts {
+public:
+    // A write time-out of 0 stands for this many milliseconds.
+    static constexpr ULONG DefaultWriteMs = 5000;
+
+    void Set(ULONG readMs, ULONG writeMs) {
+        read_.store(readMs, std::memory_order_relaxed);
+        write_.store(writeMs == 0 ? DefaultWriteMs : writeMs, std::memory_order_relaxed);
+    }
+    // When a read or a write that begins now gives up.
+    std::chrono::steady_clock::time_point ReadDeadline() const { return Deadline(read_); }
+    std::chrono::steady_clock::time_point WriteDeadline() const { return Deadline(write_); }
+
+private:
+    static std::chrono::steady_clock::time_point Deadline(const std::atomic<ULONG>& ms) {
+        return std::chrono::steady_clock::now() +
+               std::chrono::milliseconds(ms.load(std::memory_order_relaxed));
+    }
+    std::atomic<ULONG> read_{0};
+    std::atomic<ULONG> write_{DefaultWriteMs};
+};
 
 class Handle {
 public:
@@ -39,7 +61,7 @@ public:
     virtual FT_STATUS SetDataCharacteristics(UCHAR wordLength, UCHAR stopBits, UCHAR parity) = 0;
     virtual FT_STATUS SetFlowControl(USHORT flowControl, UCHAR xon, UCHAR xoff) = 0;
     // Read time-out as FT_Read waits it (0: return at once with what has arrived); write
-    // time-out for FT_Write (0: DefaultWriteTimeoutMs).
+    // time-out for FT_Write (0: Timeouts::DefaultWriteMs).
     virtual FT_STATUS SetTimeouts(ULONG readTimeout, ULONG writeTimeout) = 0;
     virtual FT_STATUS Purge(ULONG mask) = 0;
     // The bytes received and not yet read, at once.

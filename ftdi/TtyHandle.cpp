@@ -159,9 +159,7 @@ FT_STATUS TtyHandle::SetFlowControl(USHORT flowControl, UCHAR xon, UCHAR xoff) {
 
 FT_STATUS TtyHandle::SetTimeouts(ULONG readTimeout, ULONG writeTimeout) {
     return Use([&]() -> FT_STATUS {
-        readTimeout_.store(readTimeout, std::memory_order_relaxed);
-        writeTimeout_.store(writeTimeout == 0 ? DefaultWriteTimeoutMs : writeTimeout,
-                            std::memory_order_relaxed);
+        timeouts_.Set(readTimeout, writeTimeout);
         return FT_OK;
     });
 }

@@ -87,8 +87,7 @@ private:
     tty::Line line_;       // under lineMutex_: the line as last applied
     std::atomic<bool> closed_{false};
     std::atomic<bool> gone_{false};
-    std::atomic<ULONG> readTimeout_{0};
-    std::atomic<ULONG> writeTimeout_{DefaultWriteTimeoutMs};
+    Timeouts timeouts_;
 };
 
 } // namespace ftdi

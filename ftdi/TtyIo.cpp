@@ -62,8 +62,7 @@ FT_STATUS TtyHandle::Read(void* buffer, DWORD count, DWORD* bytesRead) {
         if (!bytesRead || (count > 0 && !buffer))
             return FT_INVALID_PARAMETER;
         auto* bytes = static_cast<std::uint8_t*>(buffer);
-        const auto deadline =
-            Clock::now() + std::chrono::milliseconds(readTimeout_.load(std::memory_order_relaxed));
+        const auto deadline = timeouts_.ReadDeadline();
         DWORD got = 0;
         while (got < count) {
             const ssize_t n = ::read(fd_, bytes + got, count - got);
@@ -93,8 +92,7 @@ FT_STATUS TtyHandle::Write(const void* buffer, DWORD count, DWORD* bytesWritten)
         if (!bytesWritten || (count > 0 && !buffer))
             return FT_INVALID_PARAMETER;
         const auto* bytes = static_cast<const std::uint8_t*>(buffer);
-        const auto deadline =
-            Clock::now() + std::chrono::milliseconds(writeTimeout_.load(std::memory_order_relaxed));
+        const auto deadline = timeouts_.WriteDeadline();
         DWORD sent = 0;
         while (sent < count) {
             const ssize_t n = ::write(fd_, bytes + sent, count - sent);

@@ -146,9 +146,7 @@ FT_STATUS UsbHandle::SetFlowControl(USHORT flowControl, UCHAR xon, UCHAR xoff) {
 
 FT_STATUS UsbHandle::SetTimeouts(ULONG readTimeout, ULONG writeTimeout) {
     return Shared([&]() -> FT_STATUS {
-        readTimeout_.store(readTimeout, std::memory_order_relaxed);
-        writeTimeout_.store(writeTimeout == 0 ? DefaultWriteTimeoutMs : writeTimeout,
-                            std::memory_order_relaxed);
+        timeouts_.Set(readTimeout, writeTimeout);
         return FT_OK;
     });
 }

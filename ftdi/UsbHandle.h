@@ -94,8 +94,7 @@ private:
     // Set once and never cleared; set under queueMutex_ so that a waiting read cannot miss them.
     std::atomic<bool> gone_{false};
     std::atomic<bool> closed_{false};
-    std::atomic<ULONG> readTimeout_{0};
-    std::atomic<ULONG> writeTimeout_{DefaultWriteTimeoutMs};
+    Timeouts timeouts_;
 };
 
 } // namespace ftdi

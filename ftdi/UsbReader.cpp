@@ -157,8 +157,7 @@ FT_STATUS UsbHandle::Read(void* buffer, DWORD count, DWORD* bytesRead) {
         return status;
     if (!bytesRead || (count > 0 && !buffer))
         return FT_INVALID_PARAMETER;
-    const auto deadline = std::chrono::steady_clock::now() +
-                          std::chrono::milliseconds(readTimeout_.load(std::memory_order_relaxed));
+    const auto deadline = timeouts_.ReadDeadline();
     std::unique_lock queue(queueMutex_);
     arrived_.wait_until(queue, deadline, [&] {
         return rx_.size() >= count || gone_.load(std::memory_order_acquire) ||
@@ -183,9 +182,7 @@ FT_STATUS UsbHandle::Write(const void* buffer, DWORD count, DWORD* bytesWritten)
             return FT_INVALID_PARAMETER;
         auto* bytes = static_cast<unsigned char*>(const_cast<void*>(buffer));
         const auto endpoint = static_cast<unsigned char>(context_->in_ep); // libftdi1's OUT
-        const auto deadline =
-            std::chrono::steady_clock::now() +
-            std::chrono::milliseconds(writeTimeout_.load(std::memory_order_relaxed));
+        const auto deadline = timeouts_.WriteDeadline();
         DWORD sent = 0;
         // A fault of the bus on a present device clears the endpoint and sends the rest, within
         // the write time-out; a time-out still tells how much the chip took.
