@@ -1,15 +1,14 @@
 // Turns per second through the open driver (libd2xxftdi.so) against the emulated FT232R, whose
 // latency timer is modelled: a packet leaves the chip when 62 bytes wait or the timer runs out.
-// A 58-byte reply never fills a packet, so every turn waits for the timer. Measured at the
-// driver's default of 1 ms and at the chip's factory 16 ms (ORQ_SYV_FTDI_LATENCY=16), once with
-// the device worker as the program runs it and once with bare FT_Write/FT_Read turns.
+// A 58-byte reply never fills a packet, so every turn waits for the timer. Measured on both ways
+// to the chip (its tty, with ftdi_sio holding it; libusb, with no driver), at the driver's
+// default of 1 ms and at the chip's factory 16 ms (ORQ_SYV_FTDI_LATENCY=16), once with the device
+// worker as the program runs it and once with bare FT_Write/FT_Read turns.
 // Run under umockdev-wrapper.
 #include "D2XXUnit_mod.h"
 #include "EmulatedUsb.h"
 #include "OpenDriver.h"
 #include "UnitThread.h"
-
-#include <sys/resource.h>
 
 #include <chrono>
 #include <cstdio>
@@ -34,13 +33,6 @@ public:
     }
 };
 
-double CpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    const auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
-
 bool OpenUnit() {
     BaudRate = static_cast<std::uint32_t>(Baud);
     WordLength = 8;
@@ -60,17 +52,15 @@ int Frames(ftdiemu::UsbNode& node) {
 }
 
 // Turns per second of the device worker polling the unit, counted by the frames it received.
-double WorkerTurns(ftdiemu::UsbNode& node, double& cpuShare) {
+double WorkerTurns(ftdiemu::UsbNode& node) {
     NoSink sink;
     TDeviceThread worker(&sink);
     worker.Start();
     std::this_thread::sleep_for(1s); // past the worker's start delay
     const int before = Frames(node);
-    const double cpuStart = CpuSeconds();
     const auto start = Clock::now();
     std::this_thread::sleep_for(Measured);
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    cpuShare = (CpuSeconds() - cpuStart) / seconds;
     const int turns = Frames(node) - before;
     worker.Stop();
     return turns / seconds;
@@ -95,10 +85,10 @@ double BareTurns() {
 }
 
 struct Figures {
-    double worker = 0, bare = 0, cpu = 0;
+    double worker = 0, bare = 0;
 };
 
-Figures Run(const char* latency) {
+Figures Run(ftdiemu::Binding binding, const char* latency) {
     if (latency)
         setenv("ORQ_SYV_FTDI_LATENCY", latency, 1);
     else
@@ -107,12 +97,13 @@ Figures Run(const char* latency) {
     ftdiemu::EmulatedUsb usb;
     ftdiemu::PlugSpec spec;
     spec.port = "1-3.4";
+    spec.binding = binding;
     ftdiemu::UsbNode& node = usb.Plug(spec);
     if (!OpenUnit()) {
         std::printf("cannot open the emulated unit\n");
         return figures;
     }
-    figures.worker = WorkerTurns(node, figures.cpu);
+    figures.worker = WorkerTurns(node);
     // The worker may have left a reply on its way: it must not count for the bare turns.
     std::this_thread::sleep_for(100ms);
     if (LinkPurgeRx() != FT_OK)
@@ -131,16 +122,23 @@ int main() {
     }
     SetD2xxApi(ftdiemu::OpenDriverApi());
     ShowLinkErrors = false;
-    const Figures fast = Run(nullptr);
-    const Figures slow = Run("16");
     std::printf("wire limit %.1f turns/s (%.2f ms a turn)\n", 1000 / TurnMs, TurnMs);
-    std::printf("latency timer 16 ms: device worker %.1f turns/s, bare driver %.1f turns/s, "
-                "CPU %.0f %% of a core\n",
-                slow.worker, slow.bare, slow.cpu * 100);
-    std::printf("latency timer 1 ms (the driver's default): device worker %.1f turns/s, bare "
-                "driver %.1f turns/s, CPU %.0f %% of a core\n",
-                fast.worker, fast.bare, fast.cpu * 100);
-    std::printf("1 ms against 16 ms: device worker %.2fx, bare driver %.2fx (goal >= 2x)\n",
-                fast.worker / slow.worker, fast.bare / slow.bare);
+    const struct {
+        ftdiemu::Binding binding;
+        const char* name;
+    } paths[] = {{ftdiemu::Binding::FtdiSio, "through the tty (ftdi_sio)"},
+                 {ftdiemu::Binding::None, "through libusb (no kernel driver)"}};
+    for (const auto& path : paths) {
+        const Figures slow = Run(path.binding, "16");
+        const Figures fast = Run(path.binding, nullptr);
+        std::printf("%s, latency timer 16 ms: device worker %.1f turns/s, bare driver %.1f "
+                    "turns/s\n",
+                    path.name, slow.worker, slow.bare);
+        std::printf("%s, latency timer 1 ms (the driver's default): device worker %.1f turns/s, "
+                    "bare driver %.1f turns/s\n",
+                    path.name, fast.worker, fast.bare);
+        std::printf("%s, 1 ms against 16 ms: device worker %.2fx, bare driver %.2fx (goal >= 2x)\n",
+                    path.name, fast.worker / slow.worker, fast.bare / slow.bare);
+    }
     return 0;
 }

@@ -1,19 +1,35 @@
-// The open driver's fourteen entry points: the FT232R devices of the USB buses, opened through
-// libftdi1. Handles are tokens into a table of open devices, never reused, so a stale handle is
-// refused with FT_INVALID_HANDLE instead of reaching another device.
+// The open driver's fourteen entry points: the FT232R devices of the USB buses, each reached
+// through the kernel's serial driver when that holds it (its tty), else through libusb. Handles
+// are tokens into a table of open devices, never reused, so a stale handle is refused with
+// FT_INVALID_HANDLE instead of reaching another device.
 #include "FtdiDriver.h"
 
-#include "FtdiHandle.h"
 #include "SysfsDevices.h"
+#include "TextField.h"
+#include "TtyHandle.h"
+#include "UsbHandle.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <new>
+#include <system_error>
 #include <vector>
+
+namespace ftdi {
+
+std::uint8_t LatencyTimerSetting(const char* text) {
+    if (!text || *text < '0' || *text > '9')
+        return 1;
+    char* end = nullptr;
+    const unsigned long value = std::strtoul(text, &end, 10);
+    return *end == '\0' && value >= 1 && value <= 255 ? static_cast<std::uint8_t>(value) : 1;
+}
+
+} // namespace ftdi
 
 namespace {
 
@@ -23,16 +39,21 @@ using ftdi::UsbDevice;
 constexpr const char* SysfsRoot = "/sys";
 constexpr ULONG Ft232rId = (ftdi::Ft232rVendor << 16) | ftdi::Ft232rProduct;
 
+struct Opened {
+    DWORD location = 0;
+    std::shared_ptr<Handle> handle;
+};
+
 struct Driver {
     std::mutex mutex; // guards the members; never held across a device call but open
-    std::map<FT_HANDLE, std::shared_ptr<Handle>> open;
+    std::map<FT_HANDLE, Opened> open;
     std::uintptr_t lastToken = 0;
     std::vector<UsbDevice> listed; // by the last FT_CreateDeviceInfoList
 
     // The open handle of `location`, as its token; null when this program has none.
     FT_HANDLE TokenOf(DWORD location) const {
-        for (const auto& [token, handle] : open)
-            if (handle->LocationId() == location)
+        for (const auto& [token, opened] : open)
+            if (opened.location == location)
                 return token;
         return nullptr;
     }
@@ -47,24 +68,25 @@ std::shared_ptr<Handle> Find(FT_HANDLE token) {
     Driver& driver = TheDriver();
     std::lock_guard lock(driver.mutex);
     const auto it = driver.open.find(token);
-    return it == driver.open.end() ? nullptr : it->second;
+    return it == driver.open.end() ? nullptr : it->second.handle;
 }
 
-// Runs `call` on the handle `token` stands for; FT_INVALID_HANDLE for an unknown token.
+// Runs `call` on the handle `token` stands for; FT_INVALID_HANDLE for an unknown token. The
+// handle lives until the call returns, even when another thread closes it meanwhile.
 template <typename Call> FT_STATUS OnHandle(FT_HANDLE token, Call call) {
     const std::shared_ptr<Handle> handle = Find(token);
     return handle ? call(*handle) : FT_INVALID_HANDLE;
-}
-
-void CopyField(char* field, std::size_t size, const std::string& text) {
-    std::memset(field, 0, size);
-    std::memcpy(field, text.data(), std::min(size, text.size()));
 }
 
 FT_STATUS CreateDeviceInfoList(DWORD* numDevs) {
     if (!numDevs)
         return FT_INVALID_PARAMETER;
     std::vector<UsbDevice> devices = ftdi::ListFt232r(SysfsRoot);
+    // A tty another program has locked is in use; one it holds without a lock cannot be known
+    // without opening it, which would disturb that program.
+    for (UsbDevice& device : devices)
+        if (!device.tty.empty() && ftdi::NodeLocked(ftdi::TtyNode(device)))
+            device.claimed = true;
     Driver& driver = TheDriver();
     std::lock_guard lock(driver.mutex);
     driver.listed = std::move(devices);
@@ -87,8 +109,8 @@ FT_STATUS GetDeviceInfoList(FT_DEVICE_LIST_INFO_NODE* dest, DWORD* numDevs) {
         node.Type = FT_DEVICE_232R;
         node.ID = Ft232rId;
         node.LocId = device.locationId;
-        CopyField(node.SerialNumber, sizeof node.SerialNumber, device.serialNumber);
-        CopyField(node.Description, sizeof node.Description, device.description);
+        ftdi::CopyTextField(node.SerialNumber, sizeof node.SerialNumber, device.serialNumber);
+        ftdi::CopyTextField(node.Description, sizeof node.Description, device.description);
     }
     *numDevs = static_cast<DWORD>(driver.listed.size());
     return FT_OK;
@@ -109,13 +131,15 @@ FT_STATUS OpenEx(void* arg1, DWORD flags, FT_HANDLE* handle) {
     std::lock_guard lock(driver.mutex);
     if (device->claimed || driver.TokenOf(location))
         return FT_DEVICE_NOT_OPENED;
+    const std::uint8_t latency = ftdi::LatencyTimerSetting(std::getenv("ORQ_SYV_FTDI_LATENCY"));
     std::unique_ptr<Handle> opened;
-    const FT_STATUS status = Handle::Open(
-        *device, ftdi::LatencyTimerSetting(std::getenv("ORQ_SYV_FTDI_LATENCY")), opened);
+    const FT_STATUS status = device->tty.empty() ? ftdi::UsbHandle::Open(*device, latency, opened)
+                                                 : ftdi::TtyHandle::Open(*device, latency, opened);
     if (status != FT_OK)
         return status;
-    const auto token = reinterpret_cast<FT_HANDLE>(++driver.lastToken);
-    driver.open.emplace(token, std::move(opened));
+    const auto token = reinterpret_cast<FT_HANDLE>(driver.lastToken + 1);
+    driver.open.emplace(token, Opened{location, std::move(opened)});
+    ++driver.lastToken;
     *handle = token;
     return FT_OK;
 }
@@ -128,7 +152,7 @@ FT_STATUS Close(FT_HANDLE token) {
         const auto it = driver.open.find(token);
         if (it == driver.open.end())
             return FT_INVALID_HANDLE;
-        handle = std::move(it->second);
+        handle = std::move(it->second.handle);
         driver.open.erase(it);
     }
     return handle->Close();
@@ -175,21 +199,41 @@ FT_STATUS Write(FT_HANDLE token, void* buffer, DWORD count, DWORD* bytesWritten)
     return OnHandle(token, [&](Handle& h) { return h.Write(buffer, count, bytesWritten); });
 }
 
+// An entry point as the table holds it: no exception leaves it. Memory or threads running out
+// answer FT_INSUFFICIENT_RESOURCES, anything else FT_OTHER_ERROR.
+template <auto Entry> struct Guarded;
+template <typename... Args, FT_STATUS (*Entry)(Args...)> struct Guarded<Entry> {
+    static FT_STATUS Call(Args... args) noexcept {
+        try {
+            return Entry(args...);
+        } catch (const std::bad_alloc&) {
+            return FT_INSUFFICIENT_RESOURCES;
+        } catch (const std::system_error& error) {
+            return error.code() == std::errc::resource_unavailable_try_again ||
+                           error.code() == std::errc::not_enough_memory
+                       ? FT_INSUFFICIENT_RESOURCES
+                       : FT_OTHER_ERROR;
+        } catch (...) {
+            return FT_OTHER_ERROR;
+        }
+    }
+};
+
 constexpr D2xxApi Table = {
-    CreateDeviceInfoList,
-    GetDeviceInfoList,
-    OpenEx,
-    Close,
-    ResetDevice,
-    SetBaudRate,
-    SetDataCharacteristics,
-    SetFlowControl,
-    SetTimeouts,
-    Purge,
-    GetQueueStatus,
-    GetStatus,
-    Read,
-    Write,
+    Guarded<CreateDeviceInfoList>::Call,
+    Guarded<GetDeviceInfoList>::Call,
+    Guarded<OpenEx>::Call,
+    Guarded<Close>::Call,
+    Guarded<ResetDevice>::Call,
+    Guarded<SetBaudRate>::Call,
+    Guarded<SetDataCharacteristics>::Call,
+    Guarded<SetFlowControl>::Call,
+    Guarded<SetTimeouts>::Call,
+    Guarded<Purge>::Call,
+    Guarded<GetQueueStatus>::Call,
+    Guarded<GetStatus>::Call,
+    Guarded<Read>::Call,
+    Guarded<Write>::Call,
 };
 
 } // namespace

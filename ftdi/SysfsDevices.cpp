@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <dirent.h>
 #include <optional>
+#include <string_view>
 #include <unistd.h>
 
 namespace ftdi {
@@ -50,15 +51,24 @@ bool IsDeviceName(const std::string& name) {
            name[0] >= '1' && name[0] <= '9';
 }
 
-// Whether the device's first interface is bound to usbfs.
-bool Claimed(const std::string& dir, const std::string& name) {
+// Whether a driver is bound to the interface at `dir`.
+bool Bound(const std::string& dir) {
     char target[512];
-    const std::string link = dir + "/" + name + ":1.0/driver";
-    const ssize_t length = readlink(link.c_str(), target, sizeof target - 1);
-    if (length <= 0)
-        return false;
-    const std::string driver(target, static_cast<std::size_t>(length));
-    return driver.substr(driver.find_last_of('/') + 1) == "usbfs";
+    return readlink((dir + "/driver").c_str(), target, sizeof target) > 0;
+}
+
+// The name of the tty port a serial driver made on the interface at `dir` ("ttyUSB0"), as the
+// kernel lays it out: a directory of that name in the interface's. Empty when there is none.
+std::string TtyPort(const std::string& dir) {
+    std::string port;
+    DIR* listing = opendir(dir.c_str());
+    if (!listing)
+        return port;
+    while (const dirent* entry = readdir(listing))
+        if (std::string_view(entry->d_name).starts_with("ttyUSB"))
+            port = entry->d_name;
+    closedir(listing);
+    return port;
 }
 
 std::optional<UsbDevice> ReadDevice(const std::string& dir, const std::string& name) {
@@ -82,7 +92,11 @@ std::optional<UsbDevice> ReadDevice(const std::string& dir, const std::string& n
     device.locationId = *location;
     device.serialNumber = Attribute(dir, "serial").value_or("");
     device.description = Attribute(dir, "product").value_or("");
-    device.claimed = Claimed(dir, name);
+    const std::string interface = dir + "/" + name + ":1.0";
+    device.tty = TtyPort(interface);
+    if (!device.tty.empty())
+        device.ttyDir = interface + "/" + device.tty;
+    device.claimed = device.tty.empty() && Bound(interface);
     return device;
 }
 
@@ -111,6 +125,10 @@ std::string DeviceNode(const UsbDevice& device) {
     char node[32];
     std::snprintf(node, sizeof node, "/dev/bus/usb/%03u/%03u", device.bus, device.address);
     return node;
+}
+
+std::string TtyNode(const UsbDevice& device) {
+    return "/dev/" + device.tty;
 }
 
 } // namespace ftdi

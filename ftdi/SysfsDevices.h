@@ -1,5 +1,6 @@
 // The FT232R devices on the USB buses, read from sysfs without opening any of them: their
-// strings, where they sit and whether another program has claimed them.
+// strings, where they sit, and which driver holds them: the kernel's serial driver (with its tty),
+// another driver or program, or none.
 #pragma once
 
 #include "D2xxTypes.h"
@@ -20,7 +21,12 @@ struct UsbDevice {
     DWORD locationId = 0;
     std::string serialNumber; // empty when the device has none
     std::string description;  // the product string; empty when the device has none
-    // Interface 0 is bound to usbfs: a program (libusb, the vendor's driver) has claimed it.
+    // The tty the kernel's serial driver made for the chip ("ttyUSB0") and its port's sysfs
+    // directory; empty when no serial driver holds the chip.
+    std::string tty;
+    std::string ttyDir;
+    // Interface 0 is held by a driver other than a serial driver with its tty: usbfs (a program,
+    // through libusb or the vendor's driver, has claimed it) or any other kernel driver.
     bool claimed = false;
 };
 
@@ -31,5 +37,7 @@ std::vector<UsbDevice> ListFt232r(const std::string& sysfsRoot);
 
 // The usbfs node of a device, "/dev/bus/usb/001/005"; it is gone once the device is unplugged.
 std::string DeviceNode(const UsbDevice& device);
+// The node of its tty, "/dev/ttyUSB0"; meaningful when it has one.
+std::string TtyNode(const UsbDevice& device);
 
 } // namespace ftdi

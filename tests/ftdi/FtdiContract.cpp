@@ -1,5 +1,8 @@
 // The driver contract against the open driver, with its devices on the emulated USB tree: a
-// unit, an FT232R that is no unit, and a unit behind a hub that another program has claimed.
+// unit, an FT232R that is no unit, and a unit behind a hub that another program holds. Run twice:
+// with ftdi_sio holding the chips (the driver goes through their ttys; the one held elsewhere is
+// locked by another open) and with no kernel driver (through libusb; the one held elsewhere is
+// claimed through usbfs).
 #include "DriverContract.h"
 
 #include "EmulatedUsb.h"
@@ -22,7 +25,7 @@ const Placed Placement[] = {
     {"1-3.2", {0x132, "OS730132", "ORQ-SYV-730", FT_DEVICE_232R, true}},
 };
 
-class FtdiDriverBus : public DriverBus {
+template <Binding Free> class FtdiDriverBus : public DriverBus {
 public:
     FtdiDriverBus() {
         for (const Placed& placed : Placement) {
@@ -31,8 +34,11 @@ public:
             spec.identity.product = placed.device.description;
             spec.identity.serial = placed.device.serialNumber;
             spec.unit.faults.noReply = !placed.device.description.starts_with("ORQ-SYV");
+            spec.binding = Free;
             UsbNode& node = usb_.Plug(spec);
-            if (placed.device.openElsewhere)
+            if (placed.device.openElsewhere && Free == Binding::FtdiSio)
+                usb_.Tty(placed.port).LockElsewhere();
+            else if (placed.device.openElsewhere)
                 node.ClaimElsewhere();
             ports_[placed.device.locationId] = placed.port;
         }
@@ -54,12 +60,14 @@ private:
     std::map<DWORD, std::string> ports_;
 };
 
-std::unique_ptr<DriverBus> MakeFtdiBus() {
-    return std::make_unique<FtdiDriverBus>();
+template <Binding Free> std::unique_ptr<DriverBus> MakeFtdiBus() {
+    return std::make_unique<FtdiDriverBus<Free>>();
 }
 
 } // namespace
 
-INSTANTIATE_TEST_SUITE_P(Ftdi, DriverContract,
-                         testing::Values(DriverUnderTest{"OpenDriver", &MakeFtdiBus}),
-                         DriverUnderTestName);
+INSTANTIATE_TEST_SUITE_P(
+    Ftdi, DriverContract,
+    testing::Values(DriverUnderTest{"OpenDriverTty", &MakeFtdiBus<Binding::FtdiSio>},
+                    DriverUnderTest{"OpenDriverUsb", &MakeFtdiBus<Binding::None>}),
+    DriverUnderTestName);

@@ -1,4 +1,4 @@
-#include "FtdiHandle.h"
+#include "Handle.h"
 
 #include <gtest/gtest.h>
 

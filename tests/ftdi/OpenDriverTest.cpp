@@ -1,79 +1,22 @@
 // The open driver's own cases on the emulated USB tree, beyond the contract every driver keeps:
-// location ids through hubs, the kernel driver given back, line set-up and purge as the chip
-// receives them, the latency timer, an unplug while a read waits.
-#include "OpenDriver.h"
-#include "EmulatedUsb.h"
-#include "Frames.h"
+// location ids through hubs, the line set-up as the far end sees it, the latency timer, an
+// unplug while a read waits, on both ways to a chip; and what the tty path promises: a probe pass
+// leaves every node where it was, and a killed holder leaves the tty to the next program.
+#include "OpenDriverFixture.h"
 
-#include <gtest/gtest.h>
+#include "D2XXUnit_mod.h"
+#include "TestFiles.h"
+#include "UnitSession.h"
 
-#include <chrono>
-#include <cstdint>
-#include <cstdlib>
+#include <csignal>
 #include <future>
 #include <optional>
-#include <thread>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
 using namespace ftdiemu;
-using namespace std::chrono_literals;
-
-constexpr auto Patience = 5s; // never reached when the driver works
-
-class OpenDriverTest : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_TRUE(EmulatedUsb::Available()) << "run under umockdev-wrapper"; }
-    void TearDown() override {
-        if (handle_)
-            api_.Close(handle_);
-    }
-
-    UsbNode& Plug(const std::string& port, Binding binding = Binding::FtdiSio) {
-        PlugSpec spec;
-        spec.port = port;
-        spec.binding = binding;
-        return usb_.Plug(spec);
-    }
-    FT_STATUS Open(DWORD location) {
-        return api_.OpenEx(reinterpret_cast<void*>(std::uintptr_t{location}), FT_OPEN_BY_LOCATION,
-                           &handle_);
-    }
-    void SetUpLine(ULONG readTimeout) {
-        ASSERT_EQ(api_.SetBaudRate(handle_, 115200), FT_OK);
-        ASSERT_EQ(api_.SetDataCharacteristics(handle_, 8, 0, 0), FT_OK);
-        ASSERT_EQ(api_.SetFlowControl(handle_, 0, 0x11, 0x13), FT_OK);
-        ASSERT_EQ(api_.SetTimeouts(handle_, readTimeout, 1000), FT_OK);
-        ASSERT_EQ(api_.Purge(handle_, FT_PURGE_RX | FT_PURGE_TX), FT_OK);
-    }
-    void SendPoll() {
-        CommandFrame poll = BuildCommandFrame(PollCode, 0);
-        DWORD written = 0;
-        ASSERT_EQ(api_.Write(handle_, poll.data(), CommandFrameSize, &written), FT_OK);
-        ASSERT_EQ(written, DWORD{CommandFrameSize});
-    }
-    // Asks the queue until `done` holds for its count or the patience runs out.
-    template <typename Done> DWORD QueueUntil(Done done) {
-        const auto end = std::chrono::steady_clock::now() + Patience;
-        DWORD queued = 0;
-        while (api_.GetQueueStatus(handle_, &queued) == FT_OK && !done(queued) &&
-               std::chrono::steady_clock::now() < end)
-            std::this_thread::sleep_for(1ms);
-        return queued;
-    }
-
-    EmulatedUsb usb_;
-    const D2xxApi& api_ = OpenDriverApi();
-    FT_HANDLE handle_ = nullptr;
-};
-
-std::vector<FT_DEVICE_LIST_INFO_NODE> List(const D2xxApi& api) {
-    DWORD count = 0;
-    EXPECT_EQ(api.CreateDeviceInfoList(&count), FT_OK);
-    std::vector<FT_DEVICE_LIST_INFO_NODE> nodes(count);
-    EXPECT_EQ(api.GetDeviceInfoList(nodes.data(), &count), FT_OK);
-    return nodes;
-}
 
 TEST_F(OpenDriverTest, LocationIdsCountTheBusAndEveryPortOnTheWay) {
     // Port paths past one hex digit a level, or a bus above 15, take the bus-and-address form.
@@ -88,7 +31,7 @@ TEST_F(OpenDriverTest, LocationIdsCountTheBusAndEveryPortOnTheWay) {
     };
     for (const auto& place : places)
         Plug(place.port);
-    const auto nodes = List(api_);
+    const auto nodes = List();
     ASSERT_EQ(nodes.size(), std::size(places));
     for (const auto& place : places) {
         SCOPED_TRACE(place.port);
@@ -105,33 +48,77 @@ TEST_F(OpenDriverTest, LocationIdsCountTheBusAndEveryPortOnTheWay) {
     EXPECT_EQ(Open(0xF0010002), FT_OK);
 }
 
-TEST_F(OpenDriverTest, KernelDriverIsDetachedAtOpenAndGivenBackAtClose) {
-    UsbNode& node = Plug("1-2.3");
-    ASSERT_EQ(Open(0x123), FT_OK);
-    EXPECT_EQ(node.CurrentBinding(), Binding::Usbfs);
-    EXPECT_EQ(node.Events(),
-              (std::vector<NodeEvent>{NodeEvent::KernelDriverDetached, NodeEvent::Claimed}));
-    ASSERT_EQ(api_.Close(std::exchange(handle_, nullptr)), FT_OK);
-    EXPECT_EQ(node.CurrentBinding(), Binding::FtdiSio);
-    EXPECT_EQ(node.Events(),
-              (std::vector<NodeEvent>{NodeEvent::KernelDriverDetached, NodeEvent::Claimed,
-                                      NodeEvent::Released, NodeEvent::KernelDriverAttached}));
+TEST_F(OpenDriverTest, ProbePassesLeaveEveryNodeInPlace) {
+    UsbNode& unit = Plug("1-1");
+    PlugSpec stranger;
+    stranger.port = "1-2";
+    stranger.identity.product = "FT232R USB UART";
+    UsbNode& other = usb_.Plug(stranger);
+    SetD2xxApi(api_);
+    ShowLinkErrors = false;
+    for (int pass = 0; pass < 3; ++pass) {
+        ASSERT_EQ(LinkCreateDeviceList(), FT_OK);
+        ASSERT_EQ(LinkGetDeviceList(), FT_OK);
+        ASSERT_EQ(DeviceInfoList.size(), 2u);
+        ASSERT_TRUE(IsFamilyCandidate(DeviceInfoList[0]));
+        ASSERT_FALSE(IsFamilyCandidate(DeviceInfoList[1]));
+        ProbedIdentity identity;
+        ASSERT_TRUE(ProbeIdentity(DeviceInfoList[0].LocId, identity, SteadyExchangeClock()));
+        EXPECT_TRUE(IsAcceptedIdentity(identity));
+    }
+    for (UsbNode* node : {&unit, &other}) {
+        EXPECT_TRUE(node->Events().empty()); // never detached, never claimed
+        EXPECT_EQ(node->CurrentBinding(), Binding::FtdiSio);
+    }
+    EXPECT_EQ(usb_.SysFile("/bus/usb/drivers/ftdi_sio/unbind"), "");
+    EXPECT_EQ(access("/dev/ttyUSB0", F_OK), 0);
+    unit.WithChip([](Ft232rChip& chip) { EXPECT_EQ(chip.Counters().framesReceived, 3); });
 }
 
-TEST_F(OpenDriverTest, DeviceClaimedElsewhereIsFlaggedAndLeftAlone) {
-    UsbNode& node = Plug("1-1");
-    node.ClaimElsewhere();
-    const auto nodes = List(api_);
-    ASSERT_EQ(nodes.size(), 1u);
-    EXPECT_EQ(nodes[0].Flags & FT_FLAGS_OPENED, FT_FLAGS_OPENED);
+TEST_F(OpenDriverTest, TtyOfAKilledHolderIsFreeForTheNextProgram) {
+    Plug("1-1");
+    int opened[2];
+    ASSERT_EQ(pipe(opened), 0);
+    const pid_t holder = fork();
+    ASSERT_GE(holder, 0);
+    if (holder == 0) {
+        const char result = Open(0x11) == FT_OK ? 'y' : 'n';
+        if (write(opened[1], &result, 1) == 1)
+            for (;;)
+                pause();
+        _exit(1);
+    }
+    char result = 0;
+    ASSERT_EQ(read(opened[0], &result, 1), 1);
+    ASSERT_EQ(result, 'y');
+    EXPECT_EQ(List().at(0).Flags & FT_FLAGS_OPENED, FT_FLAGS_OPENED);
     EXPECT_EQ(Open(0x11), FT_DEVICE_NOT_OPENED);
-    EXPECT_EQ(node.CurrentBinding(), Binding::Usbfs);
-    EXPECT_TRUE(node.Events().empty()); // nobody's claim was broken
+
+    ASSERT_EQ(kill(holder, SIGKILL), 0);
+    ASSERT_EQ(waitpid(holder, nullptr, 0), holder);
+    EXPECT_EQ(List().at(0).Flags & FT_FLAGS_OPENED, 0u);
+    ASSERT_EQ(Open(0x11), FT_OK);
+    SetUpLine(2000);
+    SendPoll();
+    ReadValidReply();
 }
 
-TEST_F(OpenDriverTest, LineSetUpReachesTheChip) {
-    UsbNode& node = Plug("1-1");
+TEST_F(OpenDriverTest, TtyThatRefusesTheLowLatencyFlagWorksAtTheChipsTimer) {
+    PlugSpec spec;
+    spec.port = "1-1";
+    spec.fixedLatency = true;
+    UsbNode& node = usb_.Plug(spec);
     ASSERT_EQ(Open(0x11), FT_OK);
+    SetUpLine(2000);
+    SendPoll();
+    ReadValidReply();
+    node.WithChip([](Ft232rChip& chip) { EXPECT_EQ(chip.LatencyMs(), FactoryLatencyMs); });
+}
+
+TEST_P(BothPaths, LineSetUpReachesTheChip) {
+    Plug("1-1", GetParam());
+    ASSERT_EQ(Open(0x11), FT_OK);
+    const bool tty = GetParam() == Binding::FtdiSio;
     const struct {
         ULONG baud;
         UCHAR bits, stop, parity;
@@ -139,72 +126,33 @@ TEST_F(OpenDriverTest, LineSetUpReachesTheChip) {
         std::uint16_t chipLine;
         std::uint8_t chipFlow;
     } setups[] = {
-        {115200, 8, 0, 0, 0x0000, 0x0008, 0},
-        {9600, 7, 2, 2, 0x0100, 0x1207, 1},
-        {57600, 8, 0, 1, 0x0200, 0x0108, 2},
-        {19200, 8, 2, 0, 0x0400, 0x1008, 4},
+        {115200, 8, 0, 0, 0x0000, 0x0008, 0}, {9600, 7, 2, 2, 0x0100, 0x1207, 1},
+        {57600, 8, 0, 1, 0x0400, 0x0108, 4},  {250000, 8, 0, 3, 0x0000, 0x0308, 0},
+        {19200, 8, 2, 4, 0x0200, 0x1408, 2},
     };
     for (const auto& s : setups) {
         SCOPED_TRACE(s.baud);
         ASSERT_EQ(api_.SetBaudRate(handle_, s.baud), FT_OK);
         ASSERT_EQ(api_.SetDataCharacteristics(handle_, s.bits, s.stop, s.parity), FT_OK);
-        ASSERT_EQ(api_.SetFlowControl(handle_, s.flow, 0x11, 0x13), FT_OK);
-        node.WithChip([&](Ft232rChip& chip) {
-            // The chip's divisor comes within 0.2 % of these rates.
-            EXPECT_NEAR(chip.BaudRate(), s.baud, s.baud * 0.002);
-            EXPECT_EQ(chip.LineProperties(), s.chipLine);
-            EXPECT_EQ(chip.FlowControl(), s.chipFlow);
-        });
+        const FT_STATUS flow = api_.SetFlowControl(handle_, s.flow, 0x21, 0x23);
+        // A tty has no DTR/DSR flow control.
+        EXPECT_EQ(flow, tty && s.flow == 0x0200 ? FT_NOT_SUPPORTED : FT_OK);
+        const LineView line = usb_.Line("1-1");
+        // The chip's divisor comes within 0.2 % of these rates.
+        EXPECT_NEAR(line.baudRate, s.baud, s.baud * 0.002);
+        EXPECT_EQ(line.properties, s.chipLine);
+        if (flow != FT_OK)
+            continue;
+        EXPECT_EQ(line.flowControl, s.chipFlow);
+        if (s.flow == 0x0400) {
+            EXPECT_EQ(line.xon, 0x21);
+            EXPECT_EQ(line.xoff, 0x23);
+        }
     }
 }
 
-TEST_F(OpenDriverTest, PurgeEmptiesTheBufferItNames) {
-    UsbNode& node = Plug("1-1");
-    ASSERT_EQ(Open(0x11), FT_OK);
-    const struct {
-        ULONG mask;
-        int rx, tx; // the chip's buffers emptied: towards the host, towards the line
-    } purges[] = {{FT_PURGE_RX, 1, 0}, {FT_PURGE_TX, 0, 1}, {FT_PURGE_RX | FT_PURGE_TX, 1, 1}};
-    for (const auto& purge : purges) {
-        SCOPED_TRACE(purge.mask);
-        ChipCounters before, after;
-        node.WithChip([&](Ft232rChip& chip) { before = chip.Counters(); });
-        ASSERT_EQ(api_.Purge(handle_, purge.mask), FT_OK);
-        node.WithChip([&](Ft232rChip& chip) { after = chip.Counters(); });
-        EXPECT_EQ(after.rxPurges - before.rxPurges, purge.rx);
-        EXPECT_EQ(after.txPurges - before.txPurges, purge.tx);
-    }
-}
-
-TEST_F(OpenDriverTest, PurgeWhileAReplyArrivesLeavesOnlyItsTailAndTheNextTurnIsWhole) {
-    UsbNode& node = Plug("1-1");
-    ASSERT_EQ(Open(0x11), FT_OK);
-    SetUpLine(2000);
-    SendPoll();
-    ASSERT_GT(QueueUntil([](DWORD n) { return n > 0; }), 0u);
-    ASSERT_EQ(api_.Purge(handle_, FT_PURGE_RX), FT_OK);
-    // The rest of the reply still comes; wait until the chip has passed all of it on.
-    const auto end = std::chrono::steady_clock::now() + Patience;
-    for (std::size_t waiting = 1; waiting > 0 && std::chrono::steady_clock::now() < end;) {
-        std::this_thread::sleep_for(20ms);
-        node.WithChip([&](Ft232rChip& chip) { waiting = chip.Waiting(Clock::now() + 1s); });
-    }
-    std::this_thread::sleep_for(20ms); // one latency period and more: the last packet is in
-    DWORD tail = 0;
-    ASSERT_EQ(api_.GetQueueStatus(handle_, &tail), FT_OK);
-    EXPECT_LT(tail, DWORD{StatusReplySize});
-
-    ASSERT_EQ(api_.Purge(handle_, FT_PURGE_RX), FT_OK);
-    SendPoll();
-    StatusReply reply{};
-    DWORD got = 0;
-    ASSERT_EQ(api_.Read(handle_, reply.data(), StatusReplySize, &got), FT_OK);
-    ASSERT_EQ(got, DWORD{StatusReplySize});
-    EXPECT_EQ(ValidateReply(reply).result, ResultNone);
-}
-
-TEST_F(OpenDriverTest, ReadWithoutTimeOutAnswersAtOnceWithWhatHasArrived) {
-    Plug("1-1");
+TEST_P(BothPaths, ReadWithoutTimeOutAnswersAtOnceWithWhatHasArrived) {
+    Plug("1-1", GetParam());
     ASSERT_EQ(Open(0x11), FT_OK);
     SetUpLine(0);
     std::uint8_t buffer[StatusReplySize];
@@ -213,47 +161,79 @@ TEST_F(OpenDriverTest, ReadWithoutTimeOutAnswersAtOnceWithWhatHasArrived) {
     EXPECT_EQ(got, 0u);
 }
 
-TEST_F(OpenDriverTest, UnplugWhileAReadWaitsAnswersIoError) {
-    Plug("1-1");
+TEST_P(BothPaths, UnplugEndsAWaitingReadWithIoErrorAtOnce) {
+    UsbNode& node = Plug("1-1", GetParam());
     ASSERT_EQ(Open(0x11), FT_OK);
-    SetUpLine(3000);
-    auto read = std::async(std::launch::async, [this] {
+    SetUpLine(60000); // far beyond the test's patience
+    std::promise<Clock::time_point> calling;
+    auto read = std::async(std::launch::async, [&] {
         std::uint8_t buffer[StatusReplySize];
         DWORD got = 0;
+        calling.set_value(Clock::now());
         return api_.Read(handle_, buffer, StatusReplySize, &got);
     });
-    usb_.Unplug("1-1");
+    const Clock::time_point began = calling.get_future().get();
+    // The chip leaves the bus; its files go only afterwards, so the read cannot learn of the
+    // unplug from them before it waits.
+    if (GetParam() == Binding::FtdiSio)
+        usb_.Tty("1-1").HangUp();
+    else
+        node.Unplug();
+    EXPECT_LT(began, Clock::now());
+    if (read.wait_for(Patience) != std::future_status::ready) {
+        Close(); // lets the read end
+        FAIL() << "the read waited for its time-out";
+    }
     EXPECT_EQ(read.get(), FT_IO_ERROR);
+    usb_.Unplug("1-1");
     DWORD queued = 0;
     EXPECT_EQ(api_.GetQueueStatus(handle_, &queued), FT_IO_ERROR);
-    EXPECT_TRUE(List(api_).empty());
-    EXPECT_EQ(api_.Close(std::exchange(handle_, nullptr)), FT_OK);
+    EXPECT_TRUE(List().empty());
+    EXPECT_EQ(Close(), FT_OK);
 }
 
-class LatencyTest : public OpenDriverTest,
-                    public ::testing::WithParamInterface<std::pair<const char*, int>> {
-protected:
-    void TearDown() override {
-        unsetenv("ORQ_SYV_FTDI_LATENCY");
-        OpenDriverTest::TearDown();
-    }
-};
+INSTANTIATE_TEST_SUITE_P(Path, BothPaths, ::testing::Values(Binding::FtdiSio, Binding::None),
+                         PathName);
 
-TEST_P(LatencyTest, TimerIsSetAtOpenFromTheEnvironment) {
-    const auto [text, expected] = GetParam();
-    if (text)
-        setenv("ORQ_SYV_FTDI_LATENCY", text, 1);
-    UsbNode& node = Plug("1-1");
+class LatencyTest
+    : public OpenDriverTest,
+      public ::testing::WithParamInterface<std::tuple<Binding, std::pair<const char*, int>>> {};
+
+TEST_P(LatencyTest, TimerIsAskedForAtOpenFromTheEnvironment) {
+    const auto [binding, setting] = GetParam();
+    const ScopedEnv latency("ORQ_SYV_FTDI_LATENCY", setting.first
+                                                        ? std::optional<std::string>(setting.first)
+                                                        : std::nullopt);
+    UsbNode& node = Plug("1-1", binding);
     ASSERT_EQ(Open(0x11), FT_OK);
-    node.WithChip([&](Ft232rChip& chip) { EXPECT_EQ(chip.LatencyMs(), expected); });
+    if (binding == Binding::None) {
+        node.WithChip([&](Ft232rChip& chip) { EXPECT_EQ(chip.LatencyMs(), setting.second); });
+        return;
+    }
+    // Through the tty: 1 ms by the serial driver's low-latency flag, another value through the
+    // port's latency_timer attribute.
+    EXPECT_EQ(usb_.Tty("1-1").LowLatency(), setting.second == 1);
+    if (setting.second != 1) {
+        EXPECT_EQ(usb_.SysFile("/bus/usb-serial/devices/ttyUSB0/latency_timer"),
+                  std::to_string(setting.second) + "\n");
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(Settings, LatencyTest,
-                         ::testing::Values(std::pair<const char*, int>{nullptr, 1},
-                                           std::pair<const char*, int>{"16", 16},
-                                           std::pair<const char*, int>{"255", 255},
-                                           std::pair<const char*, int>{"0", 1},
-                                           std::pair<const char*, int>{"256", 1},
-                                           std::pair<const char*, int>{"8ms", 1}));
+std::string LatencyCaseName(const ::testing::TestParamInfo<LatencyTest::ParamType>& info) {
+    const auto& setting = std::get<1>(info.param);
+    return (std::get<0>(info.param) == Binding::FtdiSio ? "Tty" : "Usb") +
+           std::string(setting.first ? setting.first : "Unset") + "Is" +
+           std::to_string(setting.second);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Settings, LatencyTest,
+    ::testing::Combine(::testing::Values(Binding::FtdiSio, Binding::None),
+                       ::testing::Values(std::pair<const char*, int>{nullptr, 1},
+                                         std::pair<const char*, int>{"16", 16},
+                                         std::pair<const char*, int>{"255", 255},
+                                         std::pair<const char*, int>{"0", 1},
+                                         std::pair<const char*, int>{"8ms", 1})),
+    LatencyCaseName);
 
 } // namespace

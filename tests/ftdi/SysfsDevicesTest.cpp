@@ -21,8 +21,10 @@ Attributes Ft232r(const std::string& busnum, const std::string& devnum,
 class SysfsDevicesTest : public testing::Test {
 protected:
     // A device as the kernel shows it: its directory under /sys/devices, the link to it from
-    // /sys/bus/usb/devices, and its first interface inside it, bound to `driver` unless empty.
-    void AddDevice(const std::string& name, Attributes attributes, const std::string& driver = "") {
+    // /sys/bus/usb/devices, and its first interface inside it, bound to `driver` unless empty,
+    // with the port of a serial driver in it when `tty` is given.
+    void AddDevice(const std::string& name, Attributes attributes, const std::string& driver = "",
+                   const std::string& tty = "") {
         const fs::path dir = root.Path / "devices/pci0000:00/0000:00:14.0" / name;
         fs::create_directories(dir);
         for (const auto& [attribute, value] : attributes)
@@ -33,6 +35,8 @@ protected:
             fs::create_directories(root.Path / "bus/usb/drivers" / driver);
             fs::create_symlink("../../../../../../bus/usb/drivers/" + driver, interface / "driver");
         }
+        if (!tty.empty())
+            fs::create_directories(interface / tty / "tty" / tty);
         fs::create_symlink("../../../devices/pci0000:00/0000:00:14.0/" + name,
                            root.Path / "bus/usb/devices" / name);
     }
@@ -46,16 +50,18 @@ TEST_F(SysfsDevicesTest, ListsFt232rDevicesByLocationWithTheirStrings) {
     Attributes unit = Ft232r("1", "7", "3.4");
     unit["product"] = "ORQ-SYV-730";
     unit["serial"] = "SV7310001";
-    AddDevice("1-3.4", unit, "ftdi_sio");
+    AddDevice("1-3.4", unit, "ftdi_sio", "ttyUSB3");
     Attributes bare = Ft232r("2", "3", "1"); // no product or serial strings
     AddDevice("2-1", bare);
     Attributes claimed = Ft232r("1", "4", "2");
     claimed["product"] = "FT232R USB UART";
     claimed["serial"] = "A50285BI";
     AddDevice("1-2", claimed, "usbfs");
+    Attributes binding = Ft232r("2", "4", "2"); // ftdi_sio bound, its tty not made yet
+    AddDevice("2-2", binding, "ftdi_sio");
 
     const std::vector<ftdi::UsbDevice> devices = ftdi::ListFt232r(root.Path.string());
-    ASSERT_EQ(devices.size(), 3u);
+    ASSERT_EQ(devices.size(), 4u);
     const struct {
         const char* name;
         unsigned bus;
@@ -63,11 +69,13 @@ TEST_F(SysfsDevicesTest, ListsFt232rDevicesByLocationWithTheirStrings) {
         DWORD location;
         const char* serial;
         const char* description;
+        const char* tty;
         bool claimed;
     } expected[] = {
-        {"1-2", 1, 4, 0x12, "A50285BI", "FT232R USB UART", true},
-        {"2-1", 2, 3, 0x21, "", "", false},
-        {"1-3.4", 1, 7, 0x134, "SV7310001", "ORQ-SYV-730", false},
+        {"1-2", 1, 4, 0x12, "A50285BI", "FT232R USB UART", "", true},
+        {"2-1", 2, 3, 0x21, "", "", "", false},
+        {"2-2", 2, 4, 0x22, "", "", "", true},
+        {"1-3.4", 1, 7, 0x134, "SV7310001", "ORQ-SYV-730", "ttyUSB3", false},
     };
     for (std::size_t i = 0; i < std::size(expected); ++i) {
         SCOPED_TRACE(expected[i].name);
@@ -77,9 +85,11 @@ TEST_F(SysfsDevicesTest, ListsFt232rDevicesByLocationWithTheirStrings) {
         EXPECT_EQ(devices[i].locationId, expected[i].location);
         EXPECT_EQ(devices[i].serialNumber, expected[i].serial);
         EXPECT_EQ(devices[i].description, expected[i].description);
+        EXPECT_EQ(devices[i].tty, expected[i].tty);
         EXPECT_EQ(devices[i].claimed, expected[i].claimed);
     }
-    EXPECT_EQ(ftdi::DeviceNode(devices[2]), "/dev/bus/usb/001/007");
+    EXPECT_EQ(ftdi::DeviceNode(devices[3]), "/dev/bus/usb/001/007");
+    EXPECT_EQ(ftdi::TtyNode(devices[3]), "/dev/ttyUSB3");
 }
 
 TEST_F(SysfsDevicesTest, LeavesOutOtherChipsHubsInterfacesAndBrokenEntries) {

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <dlfcn.h>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <stdexcept>
 
 namespace ftdiemu {
@@ -62,10 +64,24 @@ EmulatedUsb::EmulatedUsb() : testbed_(umockdev_testbed_new()) {
     g_free(sys);
     for (const char* driver : {"ftdi_sio", "usbfs"})
         fs::create_directories(fs::path(sysDir_) / "bus/usb/drivers" / driver);
+    // Where a program would write to take a chip from ftdi_sio: kept, so that a test sees it.
+    std::ofstream(fs::path(sysDir_) / "bus/usb/drivers/ftdi_sio/unbind");
 }
 
 EmulatedUsb::~EmulatedUsb() {
+    for (auto& [name, device] : devices_)
+        if (device.ttyNode)
+            device.ttyNode->Stop();
     g_object_unref(testbed_); // stops the worker thread before the nodes go
+}
+
+void EmulatedUsb::Add(const std::string& record, const std::string& what) {
+    GError* error = nullptr;
+    if (!umockdev_testbed_add_from_string(testbed_, record.c_str(), &error)) {
+        const std::string message = error->message;
+        g_error_free(error);
+        throw std::runtime_error("cannot add " + what + ": " + message);
+    }
 }
 
 bool EmulatedUsb::Available() {
@@ -92,12 +108,7 @@ EmulatedUsb::Device EmulatedUsb::AddDevice(const std::string& name, const std::s
         "\nA: dev=189:" + std::to_string((bus - 1) * 128 + device.devnum - 1) +
         "\nA: speed=12\nA: bConfigurationValue=1\nA: bNumConfigurations=1\nA: bNumInterfaces= 1" +
         attributes + "\nH: descriptors=" + Hex(descriptors) + "\n\n";
-    GError* error = nullptr;
-    if (!umockdev_testbed_add_from_string(testbed_, record.c_str(), &error)) {
-        const std::string message = error->message;
-        g_error_free(error);
-        throw std::runtime_error("cannot add " + name + ": " + message);
-    }
+    Add(record, name);
     return device;
 }
 
@@ -128,17 +139,13 @@ UsbNode& EmulatedUsb::Plug(const PlugSpec& spec) {
                                "\nE: DEVTYPE=usb_interface\nE: SUBSYSTEM=usb"
                                "\nA: bInterfaceNumber=00\nA: bAlternateSetting= 0"
                                "\nA: bInterfaceClass=ff\nA: bNumEndpoints=02\n\n";
-    GError* error = nullptr;
-    if (!umockdev_testbed_add_from_string(testbed_, record.c_str(), &error)) {
-        const std::string message = error->message;
-        g_error_free(error);
-        throw std::runtime_error("cannot add the interface of " + spec.port + ": " + message);
-    }
+    Add(record, "the interface of " + spec.port);
     auto node =
         std::make_unique<UsbNode>(id, spec.unit, spec.binding, [this, interfacePath](Binding b) {
             MirrorBinding(interfacePath, b);
         });
     MirrorBinding(interfacePath, spec.binding);
+    GError* error = nullptr;
     if (!umockdev_testbed_attach_ioctl(testbed_, NodePath(device.bus, device.devnum).c_str(),
                                        node->Handler(), &error)) {
         const std::string message = error->message;
@@ -146,7 +153,48 @@ UsbNode& EmulatedUsb::Plug(const PlugSpec& spec) {
         throw std::runtime_error("cannot attach the node of " + spec.port + ": " + message);
     }
     device.node = std::move(node);
+    if (spec.binding == Binding::FtdiSio)
+        AddTty(device, interfacePath, spec.fixedLatency);
     return *(devices_[spec.port] = std::move(device)).node;
+}
+
+void EmulatedUsb::AddTty(Device& device, const std::string& interfacePath, bool fixedLatency) {
+    device.tty = ttys_++;
+    const std::string name = "ttyUSB" + std::to_string(device.tty);
+    const std::string port = interfacePath + "/" + name;
+    Add("P: " + port + "\nE: SUBSYSTEM=usb-serial\nE: DRIVER=ftdi_sio\nA: port_number=0" +
+            (fixedLatency ? "" : "\nA: latency_timer=16") + "\n\nP: " + port + "/tty/" + name +
+            "\nN: " + name + "\nE: SUBSYSTEM=tty\nE: DEVNAME=/dev/" + name +
+            "\nA: dev=188:" + std::to_string(device.tty) + "\n\n",
+        name);
+    const std::string node = "/dev/" + name;
+    const int master = umockdev_testbed_get_dev_fd(testbed_, node.c_str());
+    device.ttyNode = std::make_unique<TtyNode>(
+        *device.node, master, fixedLatency ? "" : sysDir_ + port + "/latency_timer", fixedLatency);
+    GError* error = nullptr;
+    if (!umockdev_testbed_attach_ioctl(testbed_, node.c_str(), device.ttyNode->Handler(), &error)) {
+        const std::string message = error->message;
+        g_error_free(error);
+        throw std::runtime_error("cannot attach " + node + ": " + message);
+    }
+}
+
+TtyNode& EmulatedUsb::Tty(const std::string& port) {
+    return *devices_.at(port).ttyNode;
+}
+
+LineView EmulatedUsb::Line(const std::string& port) {
+    Device& device = devices_.at(port);
+    if (device.ttyNode)
+        return device.ttyNode->Line();
+    LineView line;
+    device.node->WithChip([&](Ft232rChip& chip) { line = chip.Line(); });
+    return line;
+}
+
+std::string EmulatedUsb::SysFile(const std::string& path) const {
+    std::ifstream file(sysDir_ + path);
+    return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
 void EmulatedUsb::MirrorBinding(const std::string& interfacePath, Binding binding) {
@@ -168,6 +216,8 @@ std::string EmulatedUsb::DevNode(const std::string& port) const {
 void EmulatedUsb::Unplug(const std::string& port) {
     Device& device = devices_.at(port);
     device.node->Unplug();
+    if (device.ttyNode)
+        device.ttyNode->HangUp();
     // The files go by hand: the test bed's own removal races with its worker thread when that
     // is answering the node at the moment.
     gchar* root = umockdev_testbed_get_root_dir(testbed_);
@@ -177,6 +227,13 @@ void EmulatedUsb::Unplug(const std::string& port) {
         fs::remove(sys / "bus/usb/devices" / name, ignored);
     fs::remove_all(sys / device.sysPath.substr(1), ignored);
     fs::remove(fs::path(root) / DevNode(port).substr(1), ignored);
+    if (device.ttyNode) {
+        const std::string name = "ttyUSB" + std::to_string(device.tty);
+        for (const std::string& link : {"class/tty/" + name, "bus/usb-serial/devices/" + name,
+                                        "dev/char/188:" + std::to_string(device.tty)})
+            fs::remove(sys / link, ignored);
+        fs::remove(fs::path(root) / "dev" / name, ignored);
+    }
     g_free(root);
 }
 

@@ -160,21 +160,29 @@ std::optional<std::vector<std::uint8_t>> Ft232rChip::Control(const ControlSetup&
         }
         if (setup.value == ResetChip || setup.value == PurgeTowardsLine)
             ++counters_.txPurges;
-        if (setup.value == ResetChip)
+        if (setup.value == ResetChip) {
             ++counters_.resets;
+            latencyMs_ = FactoryLatencyMs;
+        }
         return none;
     case SetBaudRate: {
         const int integer = setup.value & 0x3FFF;
         const int code = (setup.value >> 14) | ((setup.index & 1) << 2);
         const int eighths = integer * 8 + FractionEighths[code];
-        baudRate_ = eighths == 0 ? ClockBase : eighths == 8 ? 2000000 : ClockBase * 8 / eighths;
+        line_.baudRate = eighths == 0   ? ClockBase
+                         : eighths == 8 ? 2000000
+                                        : ClockBase * 8 / eighths;
         return none;
     }
     case SetData:
-        lineProperties_ = setup.value;
+        line_.properties = setup.value;
         return none;
     case SetFlowControl:
-        flowControl_ = static_cast<std::uint8_t>(setup.index >> 8);
+        line_.flowControl = static_cast<std::uint8_t>(setup.index >> 8);
+        if (line_.flowControl == 4) {
+            line_.xon = static_cast<std::uint8_t>(setup.value & 0xFF);
+            line_.xoff = static_cast<std::uint8_t>(setup.value >> 8);
+        }
         return none;
     case SetLatencyTimer:
         latencyMs_ = std::max(1, setup.value & 0xFF);
@@ -196,18 +204,23 @@ std::optional<std::vector<std::uint8_t>> Ft232rChip::Control(const ControlSetup&
     return std::nullopt;
 }
 
+void Ft232rChip::SetLine(double baudRate, std::uint16_t properties) {
+    line_.baudRate = baudRate;
+    line_.properties = properties;
+}
+
 Clock::duration Ft232rChip::ByteTime() const {
-    const int dataBits = lineProperties_ & 0xFF;
-    const int parity = (lineProperties_ >> 8) & 0x7;
-    const int stop = (lineProperties_ >> 11) & 0x3;
+    const int dataBits = line_.properties & 0xFF;
+    const int parity = (line_.properties >> 8) & 0x7;
+    const int stop = (line_.properties >> 11) & 0x3;
     const int bits = 1 + dataBits + (parity != 0 ? 1 : 0) + (stop == 0 ? 1 : 2);
     return std::chrono::duration_cast<Clock::duration>(
-        std::chrono::duration<double>(bits / baudRate_));
+        std::chrono::duration<double>(bits / line_.baudRate));
 }
 
 bool Ft232rChip::LineMatchesUnit() const {
     // A UART takes a speed within 3 % of its own; the chip's divisor makes 115384 of 115200.
-    return std::abs(baudRate_ - UnitBaud) / UnitBaud < 0.03 && lineProperties_ == 8;
+    return std::abs(line_.baudRate - UnitBaud) / UnitBaud < 0.03 && line_.properties == 8;
 }
 
 void Ft232rChip::BulkOut(const std::uint8_t* bytes, std::size_t count, Clock::time_point now) {

@@ -51,6 +51,19 @@ struct InTransfer {
     Clock::time_point doneAt{}; // when the packet that ended it left the chip
 };
 
+// The chip's timer after power-up or a reset.
+inline constexpr int FactoryLatencyMs = 16;
+
+// The line as the chip has been set up, in its own request values: data bits | parity << 8 |
+// stop bits << 11, and flow control 0 none, 1 RTS/CTS, 2 DTR/DSR, 4 XON/XOFF with its characters.
+struct LineView {
+    double baudRate = 9600;
+    std::uint16_t properties = 8;
+    std::uint8_t flowControl = 0;
+    std::uint8_t xon = 0x11;
+    std::uint8_t xoff = 0x13;
+};
+
 // What the host has asked of the chip, for tests to check.
 struct ChipCounters {
     int resets = 0;
@@ -83,10 +96,15 @@ public:
     Clock::time_point NextInEvent(const InTransfer& transfer) const;
 
     // Line settings as the host last set them.
-    double BaudRate() const { return baudRate_; }
+    double BaudRate() const { return line_.baudRate; }
+    const LineView& Line() const { return line_; }
     int LatencyMs() const { return latencyMs_; }
-    std::uint16_t LineProperties() const { return lineProperties_; }
-    std::uint8_t FlowControl() const { return flowControl_; }
+    // For a host that sets the line up through another way than the chip's requests (the
+    // kernel's serial driver, emulated beside it).
+    void SetLine(double baudRate, std::uint16_t properties);
+    void SetLatency(int ms) { latencyMs_ = ms; }
+    // Whether bytes from the line wait for the host, or are still on their way.
+    bool Pending() const { return !rx_.empty(); }
     const ChipCounters& Counters() const { return counters_; }
     sim::UnitState& Unit() { return unit_; }
     // Bytes that have reached the chip from the line by `now` and wait for the host.
@@ -104,10 +122,8 @@ private:
     sim::UnitState unit_;
     sim::FrameReceiver receiver_;
     std::chrono::microseconds replyDelay_{200};
-    double baudRate_ = 9600;
-    std::uint16_t lineProperties_ = 8; // 8 data bits, no parity, one stop bit
-    std::uint8_t flowControl_ = 0;
-    int latencyMs_ = 16;
+    LineView line_;
+    int latencyMs_ = FactoryLatencyMs;
     Clock::time_point lineFreeAt_{};                            // host to unit
     Clock::time_point unitFreeAt_{};                            // unit to chip
     Clock::time_point lastPacketAt_{};                          // the latency timer restarts here

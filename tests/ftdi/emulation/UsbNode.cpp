@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstring>
 #include <thread>
+#include <utility>
 
 namespace ftdiemu {
 
@@ -50,6 +51,7 @@ struct UsbNode::Urb {
     unsigned char endpoint = 0;
     InTransfer in;
     bool ready = false;
+    bool held = false; // ready, but not given to the host yet
     int status = 0;
     int actualLength = 0;
 
@@ -84,12 +86,31 @@ void UsbNode::Unplug() {
     // learns of the unplug here.
     std::lock_guard lock(mutex_);
     unplugged_ = true;
-    for (auto& urb : urbs_)
+    for (auto& urb : urbs_) {
+        urb->held = false;
         if (!urb->ready) {
             urb->ready = true;
             urb->status = -ESHUTDOWN;
             urb->actualLength = static_cast<int>(urb->in.data.size());
         }
+    }
+}
+
+void UsbNode::FailNextIn(int error) {
+    std::lock_guard lock(mutex_);
+    failNextIn_ = error;
+}
+
+void UsbNode::HoldNextIn() {
+    std::lock_guard lock(mutex_);
+    holdNextIn_ = true;
+}
+
+bool UsbNode::WaitHeld(std::chrono::milliseconds patience) {
+    std::unique_lock lock(mutex_);
+    return held_.wait_for(lock, patience, [this] {
+        return std::any_of(urbs_.begin(), urbs_.end(), [](const auto& urb) { return urb->held; });
+    });
 }
 
 Binding UsbNode::CurrentBinding() const {
@@ -175,9 +196,12 @@ void UsbNode::Handle(UMockdevIoctlClient* client) {
     case USBDEVFS_GETDRIVER:
         result = GetDriver(client, error);
         break;
+    case USBDEVFS_CLEAR_HALT:
+        events_.push_back(NodeEvent::HaltCleared);
+        result = 0;
+        break;
     case USBDEVFS_SETINTERFACE:
     case USBDEVFS_SETCONFIGURATION:
-    case USBDEVFS_CLEAR_HALT:
     case USBDEVFS_RESET:
         result = 0;
         break;
@@ -225,6 +249,8 @@ long UsbNode::Submit(UMockdevIoctlClient* client, int& error) {
             urb->actualLength = setup.length;
         }
     } else if (fields->type == USBDEVFS_URB_TYPE_BULK && urb->endpoint == BulkOut) {
+        for (auto& pending : urbs_)
+            pending->held = false;
         chip_.BulkOut(length > 0 ? buffer.data->data : nullptr, length, now);
         urb->ready = true;
         urb->actualLength = static_cast<int>(length);
@@ -244,17 +270,27 @@ void UsbNode::Advance(Clock::time_point now) {
     for (auto& urb : urbs_) {
         if (urb->ready || urb->endpoint != BulkIn)
             continue;
+        if (failNextIn_) {
+            urb->ready = true;
+            urb->status = -std::exchange(failNextIn_, 0);
+            continue;
+        }
         chip_.ServeIn(urb->in, now);
         if (!urb->in.done)
             return;
         urb->ready = true;
         urb->actualLength = static_cast<int>(urb->in.data.size());
+        if (holdNextIn_ && urb->in.data.size() > PacketSize - PacketPayload) {
+            holdNextIn_ = false;
+            urb->held = true;
+            held_.notify_all();
+        }
     }
 }
 
 UsbNode::Urb* UsbNode::ReadyUrb(UMockdevIoctlClient* client) {
     for (auto& urb : urbs_)
-        if (urb->client == client && urb->ready)
+        if (urb->client == client && urb->ready && !urb->held)
             return urb.get();
     return nullptr;
 }
@@ -307,6 +343,7 @@ long UsbNode::Discard(UMockdevIoctlClient* client, int& error) {
     for (auto& urb : urbs_) {
         if (urb->client != client || urb->clientAddr != addr)
             continue;
+        urb->held = false; // a held transfer had ended: the host reaps it as it is
         if (urb->ready)
             break;
         urb->ready = true;

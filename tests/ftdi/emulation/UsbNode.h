@@ -7,6 +7,7 @@
 
 #include "Ft232rChip.h"
 
+#include <condition_variable>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -30,6 +31,7 @@ enum class NodeEvent {
     KernelDriverAttached,
     Claimed,
     Released,
+    HaltCleared,
 };
 
 class UsbNode {
@@ -47,8 +49,15 @@ public:
     // Another program claims the interface: claims through the node fail with EBUSY.
     void ClaimElsewhere();
     // The device disappears: URBs in flight end with -ESHUTDOWN, every later ioctl but their
-    // reaping fails with ENODEV.
+    // reaping fails with ENODEV. Its files stay until the tree removes them.
     void Unplug();
+    // The next IN transfer to end ends with -`error` (EPROTO: a bus error; EPIPE: a stall).
+    void FailNextIn(int error);
+    // The next IN transfer that ends with data is held from the host, as if still in flight,
+    // until the host discards it or sends the chip more bytes.
+    void HoldNextIn();
+    // Returns once a transfer is held; false when `patience` passed first.
+    bool WaitHeld(std::chrono::milliseconds patience);
 
     Binding CurrentBinding() const;
     std::vector<NodeEvent> Events() const;
@@ -80,6 +89,9 @@ private:
     Binding binding_;
     UMockdevIoctlClient* claimant_ = nullptr;
     bool unplugged_ = false;
+    int failNextIn_ = 0;
+    bool holdNextIn_ = false;
+    std::condition_variable held_; // a transfer is held
     std::vector<NodeEvent> events_;
     std::vector<std::unique_ptr<Urb>> urbs_; // in submission order
 };
