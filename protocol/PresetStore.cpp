@@ -9,8 +9,12 @@ bool SavePresetFile(const std::string& path, const RegisterBlock& block) {
     return WriteFileAtomically(path, bytes.data(), bytes.size());
 }
 
-bool ReadPresetFile(const std::string& path, RegisterBlock& block) {
+bool ReadPresetFile(const std::string& path, RegisterBlock& block, std::string* unreadable) {
     const WholeFile file = ReadWholeFile(path, PresetFileSize);
+    // A file too large to be a preset was read far enough to know it is none.
+    if (unreadable && file.status != WholeFileStatus::Read &&
+        file.status != WholeFileStatus::TooLarge)
+        *unreadable = file.why;
     return file.status == WholeFileStatus::Read &&
            ParsePresetBytes(reinterpret_cast<const std::uint8_t*>(file.bytes.data()),
                             file.bytes.size(), block);

@@ -13,8 +13,11 @@ bool SavePresetFile(const std::string& path, const RegisterBlock& block);
 
 // Reads the preset file at `path` and checks it as ParsePresetBytes does, without the variant
 // rules. False when it cannot be opened or read, is not a preset file, or is longer than one
-// (which is not read); `block` is then left as it was.
-bool ReadPresetFile(const std::string& path, RegisterBlock& block);
+// (which is not read); `block` is then left as it was. When the file could not be read at all,
+// `unreadable` (if given) gets the system's reason; it stays empty for a file that was read and
+// is no preset file.
+bool ReadPresetFile(const std::string& path, RegisterBlock& block,
+                    std::string* unreadable = nullptr);
 
 // ReadPresetFile, then the variant rules for a unit of `modelVariant` whose newest reply is
 // `currentReply`. False as ReadPresetFile; `block` is then left as it was.
