@@ -6,22 +6,10 @@ set(CPACK_PACKAGE_NAME ${ORQ_PACKAGE_NAME})
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
 set(CPACK_STRIP_FILES ON)
+# xz, as Debian's own packages: its stream holds no time stamp, so the package is reproducible.
+set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "control utility for ORQ-SYV-730 SDI audio embedders")
-# The long description as it appears in the package, wrapped to Debian's 80 columns.
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION [=[
-ORQ-SYV-730 units embed audio in an SDI video signal and de-embed it, with
-microphone inputs and test signals on some models. They attach to the
-computer through an FT232R USB serial bridge.
-
-ORQ-SYV Settings lists the attached units and opens a live control panel for
-one of them: its identity, the state of its input and every setting, kept
-current by continuous polling. Any setting changes with a click, settings are
-saved to and loaded from preset files, and factory defaults are restored on
-request. The command-line tool orq-syv does the same from scripts.
-
-The package brings an open driver for the FT232R on libftdi1 and a simulator
-of the units, with a menu entry that starts the program on simulated units
-for training and demonstration.]=])
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${ORQ_PACKAGE_DESCRIPTION}")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION video)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
@@ -31,5 +19,19 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${ORQ_PACKAGE_MAINTAINER}")
 # so dpkg-shlibdeps needs no private directory to resolve them in.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+# The command-line tool carries CLI11 and nlohmann-json compiled in from their header-only
+# packages; Built-Using names the sources of exactly the versions this build took them from.
+# CPack writes no such field, so it rides on the Source field's line (the source is our own).
+if(TARGET orq-syv)
+  execute_process(
+    COMMAND dpkg-query -W [=[-f=${source:Package} (= ${source:Version})\n]=]
+      libcli11-dev nlohmann-json3-dev
+    OUTPUT_VARIABLE built_using OUTPUT_STRIP_TRAILING_WHITESPACE RESULT_VARIABLE failed)
+  if(failed)
+    message(FATAL_ERROR "dpkg-query cannot name the sources of libcli11-dev and nlohmann-json3-dev")
+  endif()
+  string(REPLACE "\n" ", " built_using "${built_using}")
+  set(CPACK_DEBIAN_PACKAGE_SOURCE "${ORQ_PACKAGE_NAME}\nBuilt-Using: ${built_using}")
+endif()
 
 include(CPack)

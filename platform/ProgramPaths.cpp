@@ -11,6 +11,7 @@
 #include "WindowsApi.h"
 #else
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #if defined(__APPLE__)
 #include <cstdint>
@@ -61,6 +62,10 @@ std::string DirectoryOf(const std::string& path) {
     if (!directory.empty() && !IsDelimiter(directory.back()))
         directory += '\\';
     return directory;
+}
+
+std::string FileNameOf(const std::string& path) {
+    return path.substr(NameStart(path));
 }
 
 std::string WithTrailingDelimiter(const std::string& path) {
@@ -138,34 +143,53 @@ bool IsInstallBinDir(const std::string& directory) {
     return std::filesystem::equivalent(directory, installed, error);
 }
 
+#if !defined(_WIN32)
+namespace {
+
+// The superuser running in another user's environment, as sudo -E leaves it: $HOME is a
+// directory of another user's.
+bool AnotherUsersEnvironment() {
+    struct stat home {};
+    const std::string path = Environment("HOME");
+    return geteuid() == 0 && !path.empty() && stat(path.c_str(), &home) == 0 && home.st_uid != 0;
+}
+
+std::string HomeFromPasswordDatabase(uid_t user) {
+    const passwd* entry = getpwuid(user);
+    return entry != nullptr && entry->pw_dir != nullptr ? entry->pw_dir : "";
+}
+
+} // namespace
+#endif
+
 std::string UserHomeDir() {
 #if defined(_WIN32)
     return WithTrailingDelimiter(Environment("USERPROFILE"));
 #else
-    std::string home = Environment("HOME");
-    if (home.empty()) {
-        const passwd* user = getpwuid(getuid());
-        if (user != nullptr && user->pw_dir != nullptr)
-            home = user->pw_dir;
-    }
+    std::string home = AnotherUsersEnvironment() ? "" : Environment("HOME");
+    if (home.empty())
+        home = HomeFromPasswordDatabase(geteuid());
     return WithTrailingDelimiter(home);
 #endif
 }
 
+#if !defined(_WIN32)
+std::string XdgDir(const char* variable, const char* inHome) {
+    const std::string base = AnotherUsersEnvironment() ? "" : Environment(variable);
+    if (base.starts_with('/'))
+        return WithTrailingDelimiter(base);
+    const std::string home = UserHomeDir();
+    return home.empty() ? "" : home + inHome + PathDelimiter;
+}
+#endif
+
 std::string UserSettingsDir() {
 #if defined(_WIN32)
-    std::string base = Environment("APPDATA");
+    const std::string base = WithTrailingDelimiter(Environment("APPDATA"));
 #else
-    // A relative XDG_CONFIG_HOME is invalid and ignored.
-    std::string base = Environment("XDG_CONFIG_HOME");
-    if (base.empty() || base.front() != '/') {
-        const std::string home = UserHomeDir();
-        base = home.empty() ? "" : home + ".config";
-    }
+    const std::string base = XdgDir("XDG_CONFIG_HOME", ".config");
 #endif
-    if (base.empty())
-        return {};
-    return WithTrailingDelimiter(base) + "ORQ-SYV Settings" + PathDelimiter;
+    return base.empty() ? "" : base + "ORQ-SYV Settings" + PathDelimiter;
 }
 
 ProgramPathSet ProgramPathsFor(const std::string& programPath, bool portable,
@@ -176,8 +200,8 @@ ProgramPathSet ProgramPathsFor(const std::string& programPath, bool portable,
     paths.settingsFile = ChangeExtension(programPath, ".dat");
     if (!portable) {
         if (!userSettingsDir.empty())
-            paths.settingsFile = WithTrailingDelimiter(userSettingsDir) +
-                                 paths.settingsFile.substr(NameStart(paths.settingsFile));
+            paths.settingsFile =
+                WithTrailingDelimiter(userSettingsDir) + FileNameOf(paths.settingsFile);
         if (!homeDir.empty())
             paths.presetDir = WithTrailingDelimiter(homeDir);
     }

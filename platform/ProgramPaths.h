@@ -31,6 +31,9 @@ extern std::string SettingsFile;
 // directory part and gives "" (the current directory), never a root.
 std::string DirectoryOf(const std::string& path);
 
+// The file-name part of `path`: what follows its directory part (DirectoryOf).
+std::string FileNameOf(const std::string& path);
+
 // `path` with PathDelimiter appended unless it already ends in '/' or '\'; "" stays "".
 std::string WithTrailingDelimiter(const std::string& path);
 
@@ -54,13 +57,24 @@ std::string InstallBinDir();
 // True when `directory` is InstallBinDir(), by name or as the same directory on disk.
 bool IsInstallBinDir(const std::string& directory);
 
-// The user's folder for this program's settings ($XDG_CONFIG_HOME, else ~/.config, or
+// The user's folder for this program's settings (XdgDir("XDG_CONFIG_HOME", ".config"), or
 // %APPDATA% on Windows, followed by "ORQ-SYV Settings"), ending in a path delimiter; "" when the
 // user's directories are unknown. Not created here: saving the settings creates it.
 std::string UserSettingsDir();
 
-// The user's home directory ending in a path delimiter; "" when unknown.
+// The user's home directory ending in a path delimiter; "" when unknown. On Windows
+// %USERPROFILE%; elsewhere $HOME, or the password database's entry when it is unset. The
+// superuser whose $HOME is another user's directory (sudo -E keeps it) takes his own from the
+// password database: folders he made there would be his, and that user could no longer use them.
 std::string UserHomeDir();
+
+#if !defined(_WIN32)
+// The directory that the base-directory variable `variable` names ($XDG_CONFIG_HOME), ending in
+// a path delimiter; `inHome` in UserHomeDir() when the variable is unset or not absolute (which
+// makes it invalid), or when the superuser runs with another user's $HOME, whose variables name
+// that user's directories too; "" when the home is unknown.
+std::string XdgDir(const char* variable, const char* inHome);
+#endif
 
 struct ProgramPathSet {
     std::string appDir;

@@ -1,6 +1,7 @@
 #include "SingleInstance.h"
 
 #if defined(_WIN32)
+#include "SystemFile.h"
 #include "WindowsApi.h"
 #else
 #include "ProgramPaths.h"
@@ -18,26 +19,12 @@
 
 #if defined(_WIN32)
 
-namespace {
-
-// The system's text for error `code`, without its line end.
-std::string SystemMessage(DWORD code) {
-    char text[512] = {};
-    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                  nullptr, code, 0, text, sizeof text, nullptr);
-    while (length > 0 && (text[length - 1] == '\r' || text[length - 1] == '\n'))
-        --length;
-    return length > 0 ? std::string(text, length) : "error " + std::to_string(code);
-}
-
-} // namespace
-
 SingleInstanceGuard::SingleInstanceGuard(const std::string& name,
                                          [[maybe_unused]] const std::string& lockDir)
     : place_(name) {
     const HANDLE mutex = CreateMutexA(nullptr, TRUE, name.c_str());
     if (mutex == nullptr) {
-        reason_ = SystemMessage(GetLastError());
+        reason_ = LastSystemErrorText();
         return;
     }
     if (GetLastError() == ERROR_ALREADY_EXISTS) {
@@ -89,15 +76,10 @@ LockDirChoice UserLockDir() {
     if (runtime.starts_with('/') && Unfit(runtime).empty())
         return {runtime, {}};
 
-    // A relative XDG_CACHE_HOME is invalid and ignored.
-    std::string cache = Environment("XDG_CACHE_HOME");
-    if (!cache.starts_with('/')) {
-        const std::string home = UserHomeDir();
-        if (home.empty())
-            return {"", "no home directory"};
-        cache = home + ".cache";
-    }
-    const std::string directory = WithTrailingDelimiter(cache) + LockDirName;
+    const std::string cache = XdgDir("XDG_CACHE_HOME", ".cache");
+    if (cache.empty())
+        return {"", "no home directory"};
+    const std::string directory = cache + LockDirName;
     std::error_code ignored;
     std::filesystem::create_directories(cache, ignored);
     if (mkdir(directory.c_str(), 0700) != 0 && errno != EEXIST)

@@ -1,6 +1,7 @@
 // A file opened through the system's own calls rather than the C++ streams, so that every
 // failure is seen (a deferred write error on close, a full disk on flush), with the few
-// operations the safe replacement and the whole-file read need. Paths are UTF-8 text.
+// operations the safe replacement and the whole-file read need; and the place a save replaces a
+// file at. Paths are UTF-8 text.
 #pragma once
 
 #include <cstddef>
@@ -11,7 +12,7 @@
 enum class FileFailure {
     None,
     Missing,   // the file, or a directory on its way, does not exist
-    NameTaken, // CreateNew only: something of that name exists already
+    NameTaken, // SaveTarget::CreateBeside only: something of that name exists already
     Refused,   // no permission, or a read-only file system
     Other,
 };
@@ -31,12 +32,6 @@ public:
     // An existing file for reading; other programs may read, write, rename and delete it
     // meanwhile. A pipe opens without waiting for a writer.
     static SystemFile OpenForReading(const std::string& path);
-    // An existing file for reading and writing, not truncated.
-    static SystemFile OpenForUpdate(const std::string& path);
-    // A file that must not exist yet, created empty for writing. With `like`, it takes that file's
-    // permission bits, and its owner and group where the system allows; without, the usual ones
-    // of a new file.
-    static SystemFile CreateNew(const std::string& path, const FileFacts* like);
 
     SystemFile(SystemFile&& other) noexcept;
     SystemFile& operator=(SystemFile&& other) noexcept;
@@ -65,6 +60,7 @@ public:
     bool Close();
 
 private:
+    friend class SaveTarget;
 #if defined(_WIN32)
     using Handle = void*;                                               // HANDLE
     static inline Handle const NoHandle = reinterpret_cast<Handle>(-1); // INVALID_HANDLE_VALUE
@@ -78,22 +74,60 @@ private:
     FileFailure failure_ = FileFailure::None;
 };
 
-// Facts about the file that `path` names, links followed; false when there is none.
-bool FileFactsOf(const std::string& path, FileFacts& facts);
+// The file a save replaces: the folder that holds it and its name there. Once found, every step
+// names files in that folder (held open where the system allows), whatever becomes of the path.
+// On failure each operation leaves the system's reason for LastSystemErrorText().
+class SaveTarget {
+public:
+    SaveTarget() = default;
+    SaveTarget(const SaveTarget&) = delete;
+    SaveTarget& operator=(const SaveTarget&) = delete;
+    ~SaveTarget();
 
-// The path of the file that `path` names once symbolic links are followed: `path` itself when
-// it is no link, the target's path (made whole when the link is relative) when it is; a link to
-// a missing file gives the missing file's path, so that a save creates it.
-std::string FollowLinks(const std::string& path);
+    // Finds the file that `path` names. A symbolic link at `path` is followed by the system
+    // itself, with the protections it gives links in shared folders; the file it leads to is the
+    // target, and a link to a missing file creates that file empty (Abandon removes it again).
+    // False, with one line for the operator in `why`, when there is no folder for the file, the
+    // file is not a plain one, or the link is another user's in a shared folder.
+    bool Find(const std::string& path, std::string& why);
 
-// Renames `from` to `to`, replacing any file at `to` in one step.
-bool RenameOver(const std::string& from, const std::string& to);
+    // The target's name in its folder.
+    const std::string& Name() const { return name_; }
+    // Whether the target existed (or Find created it); Old() holds its facts then.
+    bool Exists() const { return exists_; }
+    const FileFacts& Old() const { return old_; }
 
-void RemoveFile(const std::string& path);
+    // Creates the new, empty file `name` beside the target for writing. Its permission bits are
+    // 0600 until it has been given the target's bits, owner and group (the owner where the
+    // system allows) when the target exists; a new target's file gets the usual ones of a new
+    // file. Never opens anything already there, a link included.
+    SystemFile CreateBeside(const std::string& name) const;
+    // The target itself, for reading and writing in place; not open when another file has taken
+    // its name since Find.
+    SystemFile OpenForUpdate() const;
+    // Renames the file `name` beside the target over the target in one step, and makes that
+    // durable.
+    bool ReplaceBy(const std::string& name) const;
+    // Removes the file `name` beside the target.
+    void Remove(const std::string& name) const;
+    // After a failed save: removes the target when Find created it.
+    void Abandon() const;
 
-// Makes a rename in the directory that holds `path` durable; failures are ignored, the rename
-// itself has happened.
-void FlushDirectoryOf(const std::string& path);
+private:
+    bool Hold(const std::string& path, std::string& why);
 
-// This process's number, which keeps temporary names of concurrent processes apart.
-unsigned long ProcessNumber();
+#if defined(_WIN32)
+    std::string folder_; // ends in a delimiter
+#else
+    int folder_ = -1;
+    std::uint64_t device_ = 0, inode_ = 0; // the target's identity, when it exists
+    bool created_ = false;                 // Find created the target
+#endif
+    std::string name_;
+    bool exists_ = false;
+    FileFacts old_;
+};
+
+// The system's text for the last failure of a system call on this thread ("No space left on
+// device"); read it before any other call can replace it.
+std::string LastSystemErrorText();

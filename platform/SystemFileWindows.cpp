@@ -1,5 +1,6 @@
 #include "SystemFile.h"
 
+#include "ProgramPaths.h"
 #include "Utf8Path.h"
 #include "WindowsApi.h"
 
@@ -54,21 +55,6 @@ SystemFile SystemFile::OpenForReading(const std::string& path) {
     return SystemFile(file, FileFailure::None);
 }
 
-SystemFile SystemFile::OpenForUpdate(const std::string& path) {
-    const HANDLE file = Open(path, GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING);
-    if (file == INVALID_HANDLE_VALUE)
-        return SystemFile(NoHandle, FailureOf(GetLastError()));
-    return SystemFile(file, FileFailure::None);
-}
-
-// A new file inherits the access rights of its folder; `like` has nothing more to give here.
-SystemFile SystemFile::CreateNew(const std::string& path, [[maybe_unused]] const FileFacts* like) {
-    const HANDLE file = Open(path, GENERIC_WRITE, 0, CREATE_NEW);
-    if (file == INVALID_HANDLE_VALUE)
-        return SystemFile(NoHandle, FailureOf(GetLastError()));
-    return SystemFile(file, FileFailure::None);
-}
-
 SystemFile::SystemFile(SystemFile&& other) noexcept
     : handle_(std::exchange(other.handle_, NoHandle)), failure_(other.failure_) {}
 
@@ -115,8 +101,12 @@ bool SystemFile::WriteAt(std::uint64_t offset, const void* data, std::size_t siz
     while (done < size) {
         OVERLAPPED at = At(offset + done);
         DWORD n = 0;
-        if (!WriteFile(handle_, bytes + done, static_cast<DWORD>(size - done), &n, &at) || n == 0)
+        if (!WriteFile(handle_, bytes + done, static_cast<DWORD>(size - done), &n, &at))
             return false;
+        if (n == 0) {
+            SetLastError(ERROR_WRITE_FAULT); // nothing written, and no error of the system's
+            return false;
+        }
         done += n;
     }
     return true;
@@ -146,25 +136,14 @@ bool SystemFile::Close() {
     return CloseHandle(std::exchange(handle_, NoHandle)) != 0;
 }
 
-bool FileFactsOf(const std::string& path, FileFacts& facts) {
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!GetFileAttributesExW(WideFromUtf8(path).c_str(), GetFileExInfoStandard, &data))
-        return false;
-    facts.regular = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-    facts.size = (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
-    return true;
-}
+namespace {
 
-std::string FollowLinks(const std::string& path) {
-    const std::wstring wide = WideFromUtf8(path);
-    const DWORD attributes = GetFileAttributesW(wide.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0)
-        return path;
-    // The system follows the link on opening; the open file tells its final name.
-    const HANDLE file = CreateFileW(wide.c_str(), 0, ShareAll, nullptr, OPEN_EXISTING,
+// The name the system reaches when it follows the link at `path`; "" when it reaches none.
+std::string FinalNameOf(const std::wstring& path) {
+    const HANDLE file = CreateFileW(path.c_str(), 0, ShareAll, nullptr, OPEN_EXISTING,
                                     FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (file == INVALID_HANDLE_VALUE)
-        return path;
+        return {};
     std::wstring target(MAX_PATH, L'\0');
     DWORD length = GetFinalPathNameByHandleW(file, target.data(), MAX_PATH, FILE_NAME_NORMALIZED);
     if (length >= MAX_PATH) {
@@ -173,24 +152,86 @@ std::string FollowLinks(const std::string& path) {
     }
     CloseHandle(file);
     if (length == 0 || length >= target.size())
-        return path;
+        return {};
     target.resize(length);
     return Utf8FromWide(target);
 }
 
-// A plain rename does not replace an existing file on Windows.
-bool RenameOver(const std::string& from, const std::string& to) {
-    return MoveFileExW(WideFromUtf8(from).c_str(), WideFromUtf8(to).c_str(),
+} // namespace
+
+SaveTarget::~SaveTarget() = default;
+
+// Windows has no shared folders where one user's link can misdirect another's save, and only a
+// privileged user makes links: a link is followed to the name the system reaches, and one that
+// reaches nothing is replaced itself.
+bool SaveTarget::Find(const std::string& path, std::string& why) {
+    const std::wstring wide = WideFromUtf8(path);
+    const DWORD attributes = GetFileAttributesW(wide.c_str());
+    std::string target = path;
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
+        if (std::string final = FinalNameOf(wide); !final.empty())
+            target = std::move(final);
+    return Hold(target, why);
+}
+
+bool SaveTarget::Hold(const std::string& path, std::string& why) {
+    folder_ = DirectoryOf(path);
+    name_ = FileNameOf(path);
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(WideFromUtf8(path).c_str(), GetFileExInfoStandard, &data)) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+            return true; // a new file; a missing folder fails when the file is created
+        why = LastSystemErrorText();
+        return false;
+    }
+    if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        why = "not a regular file";
+        return false;
+    }
+    exists_ = true;
+    old_.regular = true;
+    old_.size = (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
+    return true;
+}
+
+// A new file inherits the access rights of its folder, which the target has too.
+SystemFile SaveTarget::CreateBeside(const std::string& name) const {
+    const HANDLE file = Open(folder_ + name, GENERIC_WRITE, 0, CREATE_NEW);
+    if (file == INVALID_HANDLE_VALUE)
+        return SystemFile(SystemFile::NoHandle, FailureOf(GetLastError()));
+    return SystemFile(file, FileFailure::None);
+}
+
+SystemFile SaveTarget::OpenForUpdate() const {
+    const HANDLE file = Open(folder_ + name_, GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING);
+    if (file == INVALID_HANDLE_VALUE)
+        return SystemFile(SystemFile::NoHandle, FailureOf(GetLastError()));
+    return SystemFile(file, FileFailure::None);
+}
+
+// A plain rename does not replace an existing file on Windows; MOVEFILE_WRITE_THROUGH returns
+// once the rename is durable.
+bool SaveTarget::ReplaceBy(const std::string& name) const {
+    return MoveFileExW(WideFromUtf8(folder_ + name).c_str(), WideFromUtf8(folder_ + name_).c_str(),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
-void RemoveFile(const std::string& path) {
-    DeleteFileW(WideFromUtf8(path).c_str());
+void SaveTarget::Remove(const std::string& name) const {
+    DeleteFileW(WideFromUtf8(folder_ + name).c_str());
 }
 
-// MOVEFILE_WRITE_THROUGH has made the rename durable already.
-void FlushDirectoryOf([[maybe_unused]] const std::string& path) {}
+// Find never creates a file here.
+void SaveTarget::Abandon() const {}
 
-unsigned long ProcessNumber() {
-    return GetCurrentProcessId();
+// The message in the user's language, as UTF-8, without its line end.
+std::string LastSystemErrorText() {
+    const DWORD code = GetLastError();
+    wchar_t text[512] = {};
+    DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                  nullptr, code, 0, text, 512, nullptr);
+    while (length > 0 &&
+           (text[length - 1] == L'\r' || text[length - 1] == L'\n' || text[length - 1] == L' '))
+        --length;
+    return length > 0 ? Utf8FromWide(std::wstring(text, length)) : "error " + std::to_string(code);
 }

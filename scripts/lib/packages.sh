@@ -48,7 +48,7 @@ WINDOWS_PACKAGES=(cmake make g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
     wine64 wine32:i386)
 # What building the Debian package (the icon's sizes are rendered with rsvg-convert), checking it
 # and installing it into a fresh root need.
-PACKAGE_PACKAGES=(dpkg-dev file lintian desktop-file-utils debootstrap librsvg2-bin)
+PACKAGE_PACKAGES=(dpkg-dev file lintian desktop-file-utils appstream debootstrap librsvg2-bin)
 # What the end-to-end tests drive the program with: the accessibility bus and its Python
 # client, the keyboard, screenshots, and a window manager that frames the windows.
 E2E_PACKAGES=(xvfb xauth dbus dbus-x11 at-spi2-core python3 python3-pyatspi python3-xlib

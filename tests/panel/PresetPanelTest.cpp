@@ -17,6 +17,8 @@ namespace {
 
 // Registers 26..39 as the unit holds them before a load: none at its factory value.
 constexpr std::uint8_t UnitOwn[14] = {40, 41, 42, 43, 1, 1, 1, 1, 0, 0, 5, 6, 70, 80};
+// The same registers changed on the unit while a command of the panel's is pending.
+constexpr std::uint8_t UnitChanged[14] = {44, 45, 46, 47, 0, 1, 0, 1, 2, 1, 3, 4, 75, 85};
 
 class PresetPanelTest : public PanelTest {
 protected:
@@ -30,6 +32,17 @@ protected:
             bus->SetRegister(PanelUnitLocation, 26 + i, UnitOwn[i]);
         ASSERT_NO_FATAL_FAILURE(StartAndShow());
         PresetDir = WithTrailingDelimiter(start.Path.string());
+    }
+
+    // A command is queued (its answer is still to come) and the unit then reports registers
+    // 26..39 changed, in a reply of another tag: the newest reply, which the view holds back.
+    void ChangeWhileACommandIsPending() {
+        panel->PendingSerial = ++panel->CommandSerial;
+        for (int i = 0; i < 14; ++i)
+            bus->SetRegister(PanelUnitLocation, 26 + i, UnitChanged[i]);
+        const RegisterBlock changed = bus->Unit(PanelUnitLocation).registers;
+        ASSERT_TRUE(PumpUntil([&] { return RegistersOf(panel->CurrentReply) == changed; }));
+        ASSERT_NE(RegistersOf(panel->LastShownReply), changed);
     }
 
     // A few more turns of the exchange: a block queued before them would have gone out.
@@ -74,12 +87,17 @@ RegisterBlock Factory() {
 struct LoadCase {
     int variant;
     int generation;
-    bool micFromUnit; // registers 26..33
-    bool extFromUnit; // registers 34..39
+    bool micFromUnit;     // registers 26..33
+    bool extFromUnit;     // registers 34..39
+    bool pending = false; // ChangeWhileACommandIsPending before the load
+
+    std::string Name() const {
+        return "Variant" + std::to_string(variant) + (pending ? "WhileACommandIsPending" : "");
+    }
 };
 
 void PrintTo(const LoadCase& c, std::ostream* out) {
-    *out << "variant " << c.variant << ", generation " << c.generation;
+    *out << c.Name() << ", generation " << c.generation;
 }
 
 class PresetLoadTest : public PresetPanelTest, public testing::WithParamInterface<LoadCase> {};
@@ -87,12 +105,16 @@ class PresetLoadTest : public PresetPanelTest, public testing::WithParamInterfac
 TEST_P(PresetLoadTest, FileGoesOutWithTheUnitsValuesForWhatItLacks) {
     const LoadCase c = GetParam();
     ASSERT_NO_FATAL_FAILURE(OpenUnit(c.variant, c.generation));
+    if (c.pending) {
+        ASSERT_NO_FATAL_FAILURE(ChangeWhileACommandIsPending());
+    }
     const std::string path = files / "factory.orq730";
     WriteFile(path, FileText(PresetBytes(Factory())));
     RegisterBlock expected = Factory();
+    const std::uint8_t* unitsValues = c.pending ? UnitChanged : UnitOwn;
     for (int r = 26; r < 40; ++r)
         if (r < 34 ? c.micFromUnit : c.extFromUnit)
-            expected[static_cast<std::size_t>(r)] = UnitOwn[r - 26];
+            expected[static_cast<std::size_t>(r)] = unitsValues[r - 26];
 
     FileDialogRecorder dialogs(path);
     panel->MenuLoadFileClick();
@@ -105,12 +127,9 @@ TEST_P(PresetLoadTest, FileGoesOutWithTheUnitsValuesForWhatItLacks) {
 INSTANTIATE_TEST_SUITE_P(Variants, PresetLoadTest,
                          testing::Values(LoadCase{0, 1, true, true}, LoadCase{1, 2, false, true},
                                          LoadCase{2, 1, true, false}, LoadCase{3, 2, true, false},
-                                         LoadCase{4, 2, false, false},
-                                         LoadCase{5, 1, false, false}),
-                         [](const auto& info) {
-                             return std::string("Variant").append(
-                                 std::to_string(info.param.variant));
-                         });
+                                         LoadCase{4, 2, false, false}, LoadCase{5, 1, false, false},
+                                         LoadCase{0, 1, true, true, true}),
+                         [](const auto& info) { return info.param.Name(); });
 
 class FactoryDefaultsTest : public PresetPanelTest, public testing::WithParamInterface<int> {};
 
@@ -187,6 +206,12 @@ TEST_F(PresetPanelTest, SaveWritesTheNewestReplysBlock) {
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_EQ(ReadFile(path), FileText(PresetBytes(bus->Unit(PanelUnitLocation).registers)));
     EXPECT_EQ(PresetDir, WithTrailingDelimiter(files.Path.string()));
+
+    // The newest reply even while the view holds it back.
+    ASSERT_NO_FATAL_FAILURE(ChangeWhileACommandIsPending());
+    panel->MenuSaveFileClick();
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(ReadFile(path), FileText(PresetBytes(bus->Unit(PanelUnitLocation).registers)));
 }
 
 TEST_F(PresetPanelTest, FailedSaveIsReportedAndStillMovesPresetDir) {

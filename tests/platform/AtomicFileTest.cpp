@@ -26,6 +26,20 @@ bool Save(const std::string& path, const std::string& bytes) {
     return WriteFileAtomically(path, bytes.data(), bytes.size());
 }
 
+// Why a save that must fail failed; "saved" when it did not fail.
+std::string WhyNotSaved(const std::string& path, const std::string& bytes) {
+    std::string why;
+    return WriteFileAtomically(path, bytes.data(), bytes.size(), &why) ? "saved" : why;
+}
+
+// The operator's line for a failure: the system's own text here; on Windows, whatever the
+// system's language makes of it.
+#if defined(_WIN32)
+#define EXPECT_WHY(path, bytes, text) EXPECT_NE(WhyNotSaved(path, bytes), "saved")
+#else
+#define EXPECT_WHY(path, bytes, text) EXPECT_EQ(WhyNotSaved(path, bytes), text)
+#endif
+
 std::vector<std::string> Listing(const fs::path& dir) {
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(dir))
@@ -51,9 +65,9 @@ TEST(AtomicFile, FailsWhereNoFileCanBeCreatedAndLeavesTheOldOne) {
     const std::string old = dir / "old.orq730";
     WriteFile(old, Old);
     fs::create_directory(dir / "taken.orq730");
-    EXPECT_FALSE(Save(dir / "missing/new.orq730", "x"));
-    EXPECT_FALSE(Save(old + "/new.orq730", "x"));  // a file as directory
-    EXPECT_FALSE(Save(dir / "taken.orq730", "x")); // a directory in the way
+    EXPECT_WHY(dir / "missing/new.orq730", "x", "No such file or directory");
+    EXPECT_WHY(old + "/new.orq730", "x", "Not a directory");
+    EXPECT_EQ(WhyNotSaved(dir / "taken.orq730", "x"), "not a regular file");
     EXPECT_TRUE(fs::is_empty(dir / "taken.orq730"));
     EXPECT_EQ(Listing(dir.Path), (std::vector<std::string>{"old.orq730", "taken.orq730"}));
     EXPECT_EQ(ReadFile(old), Old);
@@ -124,7 +138,7 @@ TEST(AtomicFile, ReadOnlyFileSystemKeepsTheOldFile) {
     const std::string path = scratch.dir / "old.orq730";
     WriteFile(path, Old);
     ASSERT_TRUE(scratch.MakeReadOnly());
-    EXPECT_FALSE(Save(path, "new"));
+    EXPECT_EQ(WhyNotSaved(path, "new"), "Read-only file system");
     EXPECT_EQ(ReadFile(path), Old);
     EXPECT_EQ(Listing(scratch.dir.Path), std::vector<std::string>{"old.orq730"});
 }
@@ -136,15 +150,20 @@ TEST(AtomicFile, FullFileSystemKeepsTheOldFile) {
     const std::string path = scratch.dir / "old.orq730";
     const std::string full(4096, 'o');
     WriteFile(path, full);
-    EXPECT_FALSE(Save(path, std::string(4100, 'n')));
+    EXPECT_EQ(WhyNotSaved(path, std::string(4100, 'n')), "No space left on device");
     EXPECT_FALSE(Save(path, "short"));
     EXPECT_FALSE(Save(scratch.dir / "new.orq730", "new"));
+    // A link to a missing file there: the file the save created for it goes again.
+    TempDir links;
+    fs::create_symlink(scratch.dir / "none.orq730", links / "dangling.orq730");
+    EXPECT_FALSE(Save(links / "dangling.orq730", "new"));
     EXPECT_EQ(ReadFile(path), full);
     EXPECT_EQ(Listing(scratch.dir.Path), std::vector<std::string>{"old.orq730"});
 }
 
 // The exit code of a child that saved `bytes` at `path` under a file size limit of `limit`:
-// 0 the save failed, 1 it succeeded, 2 no limit could be set.
+// 0 the save failed for the limit, 1 it succeeded, 2 no limit could be set, 3 it failed for
+// another reason.
 int SaveUnderSizeLimit(const std::string& path, const std::string& bytes, rlim_t limit,
                        bool unprivileged) {
     return RunInChild(
@@ -153,7 +172,8 @@ int SaveUnderSizeLimit(const std::string& path, const std::string& bytes, rlim_t
             const rlimit fileSize{limit, limit};
             if (setrlimit(RLIMIT_FSIZE, &fileSize) != 0)
                 return 2;
-            return Save(path, bytes) ? 1 : 0;
+            const std::string why = WhyNotSaved(path, bytes);
+            return why == "saved" ? 1 : why == "File too large" ? 0 : 3;
         },
         unprivileged);
 }
@@ -203,7 +223,9 @@ TEST(AtomicFile, ReadOnlyFileInAReadOnlyFolderIsLeftAlone) {
     TempDir dir;
     const ReadOnlyFolder folder(dir.Path, Old);
     fs::permissions(folder.file, fs::perms(0444));
-    EXPECT_EQ(SaveAsChildUser(folder.file, "new"), 0);
+    EXPECT_EQ(
+        RunInChild([&] { return WhyNotSaved(folder.file, "new") == "Permission denied"; }, true),
+        1);
     EXPECT_EQ(ReadFile(folder.file), Old);
 }
 

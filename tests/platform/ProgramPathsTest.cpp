@@ -6,6 +6,9 @@
 #include <utility>
 
 #if !defined(_WIN32)
+#include "ChildProcess.h"
+
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -87,6 +90,55 @@ TEST(ProgramPathsTest, InitBesideTheProgramOrInTheUsersDirectories) {
         EXPECT_EQ(UserSettingsDir(), dir / "home/.config/ORQ-SYV Settings/") << invalid;
     }
 }
+
+// Whose home $HOME names, and who runs: the superuser with another user's environment (sudo -E)
+// keeps out of that user's home, whatever the variables say.
+struct HomeCase {
+    const char* name;
+    bool homeOfAnotherUser; // given to another user; else the superuser's
+    bool superuser;         // else an ordinary user runs
+    bool rootsOwnHome;      // the outcome: the password database's home, not $HOME
+};
+
+void PrintTo(const HomeCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class HomeOwner : public testing::TestWithParam<HomeCase> {};
+
+TEST_P(HomeOwner, DecidesWhoseDirectoriesAreUsed) {
+    const HomeCase& c = GetParam();
+    if (geteuid() != 0)
+        GTEST_SKIP() << "a home of another user needs the superuser to run the tests";
+    TempDir dir;
+    if (c.homeOfAnotherUser) {
+        ASSERT_EQ(chown(dir.Path.c_str(), 4242, 4242), 0);
+    }
+    const ScopedEnv home("HOME", dir.Path.string());
+    const ScopedEnv config("XDG_CONFIG_HOME", dir / "cfg");
+    const ScopedEnv cache("XDG_CACHE_HOME", dir / "cache");
+    const int decided = RunInChild(
+        [&] {
+            const passwd* entry = getpwuid(geteuid());
+            const std::string own =
+                c.rootsOwnHome && entry != nullptr ? entry->pw_dir : dir.Path.string();
+            const std::string config = c.rootsOwnHome ? own + "/.config/" : dir / "cfg/";
+            const std::string cache = c.rootsOwnHome ? own + "/.cache/" : dir / "cache/";
+            return UserHomeDir() == own + "/" &&
+                   UserSettingsDir() == config + "ORQ-SYV Settings/" &&
+                   XdgDir("XDG_CACHE_HOME", ".cache") == cache;
+        },
+        !c.superuser);
+    if (decided == ChildSetupFailed)
+        GTEST_SKIP() << "cannot switch to user " << UnprivilegedUser << " here";
+    EXPECT_EQ(decided, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(ProgramPathsTest, HomeOwner,
+                         testing::Values(HomeCase{"SuperuserInAnotherUsersHome", true, true, true},
+                                         HomeCase{"SuperuserInHisOwn", false, true, false},
+                                         HomeCase{"UserInAnotherUsersHome", true, false, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ProgramPathsTest, TheInstallsBinDirectoryIsSystemWideEvenWhenWritable) {
     TempDir dir;

@@ -158,8 +158,10 @@ INSTANTIATE_TEST_SUITE_P(
             "AnotherUsers",
             [](const fs::path& dir, ScopedEnv&) { ASSERT_EQ(chown(dir.c_str(), 4242, 4242), 0); },
             true},
-        RuntimeCase{"WritableByOthers", [](const fs::path& dir,
-                                           ScopedEnv&) { fs::permissions(dir, fs::perms(0777)); }}),
+        RuntimeCase{"WritableByOthers",
+                    [](const fs::path& dir, ScopedEnv&) { fs::permissions(dir, fs::perms(0777)); }},
+        RuntimeCase{"GroupWritable", [](const fs::path& dir,
+                                        ScopedEnv&) { fs::permissions(dir, fs::perms(0770)); }}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(UserLockDirTest, WithoutACacheSettingTheHomesCache) {
@@ -170,28 +172,58 @@ TEST_F(UserLockDirTest, WithoutACacheSettingTheHomesCache) {
 }
 
 // A cache directory that is not the user's own private one is reported, never used.
-TEST_F(UserLockDirTest, UnfitCacheDirectoryIsReported) {
+struct CacheCase {
+    const char* name;
+    void (*plant)(const fs::path& lockDir);
+    const char* reason;
+    bool needsSuperuser = false; // to give a directory away
+};
+
+void PrintTo(const CacheCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class UnfitCacheDir : public UserLockDirTest, public testing::WithParamInterface<CacheCase> {};
+
+TEST_P(UnfitCacheDir, IsReported) {
+    if (GetParam().needsSuperuser && geteuid() != 0)
+        GTEST_SKIP() << "only the superuser can give a directory to another user";
     runtimeEnv.Set({});
-    fs::create_directory(CacheLockDir());
-    fs::permissions(CacheLockDir(), fs::perms(0777));
-    EXPECT_EQ(UserLockDir().error, "writable by other users");
+    GetParam().plant(CacheLockDir());
+    EXPECT_EQ(UserLockDir().error, GetParam().reason);
     const SingleInstanceGuard guard;
     EXPECT_EQ(guard.State(), InstanceState::Failed);
     EXPECT_EQ(guard.Place(), CacheLockDir());
-    EXPECT_EQ(guard.Reason(), "writable by other users");
-
-    fs::remove(CacheLockDir());
-    fs::create_directory(cache / "elsewhere");
-    fs::create_symlink(cache / "elsewhere", CacheLockDir());
-    EXPECT_EQ(UserLockDir().error, "not a directory");
-
-    if (geteuid() == 0) {
-        fs::remove(CacheLockDir());
-        fs::create_directory(CacheLockDir());
-        ASSERT_EQ(chown(CacheLockDir().c_str(), 4242, 4242), 0);
-        EXPECT_EQ(UserLockDir().error, "owned by another user");
-    }
+    EXPECT_EQ(guard.Reason(), GetParam().reason);
 }
+
+// A directory of mode `mode`; the umask does not cut it.
+void MakeDirectory(const fs::path& path, unsigned mode) {
+    fs::create_directory(path);
+    fs::permissions(path, fs::perms(mode));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    UserLockDirTest, UnfitCacheDir,
+    testing::Values(CacheCase{"WritableByOthers",
+                              [](const fs::path& dir) { MakeDirectory(dir, 0777); },
+                              "writable by other users"},
+                    CacheCase{"GroupWritable",
+                              [](const fs::path& dir) { MakeDirectory(dir, 0770); },
+                              "writable by other users"},
+                    CacheCase{"Link",
+                              [](const fs::path& dir) {
+                                  MakeDirectory(dir.parent_path() / "elsewhere", 0700);
+                                  fs::create_symlink("elsewhere", dir);
+                              },
+                              "not a directory"},
+                    CacheCase{"AnotherUsers",
+                              [](const fs::path& dir) {
+                                  MakeDirectory(dir, 0700);
+                                  ASSERT_EQ(chown(dir.c_str(), 4242, 4242), 0);
+                              },
+                              "owned by another user", true}),
+    [](const auto& info) { return std::string(info.param.name); });
 #endif
 
 } // namespace
