@@ -114,8 +114,9 @@ ExitStatus SetCommand(const UnitRef& ref, const std::vector<Assignment>& assignm
 
 ExitStatus SaveCommand(const UnitRef& ref, const std::string& file) {
     return OnUnits(OneUnit(ref), [&](UnitAtHand& unit) {
-        if (!SavePresetFile(file, RegistersOf(unit.Reply()))) {
-            unit.Fail("Cannot Save File");
+        std::string why;
+        if (!SavePresetFile(file, RegistersOf(unit.Reply()), &why)) {
+            unit.Fail("Cannot Save File " + file + ": " + why);
             return ExitFile;
         }
         unit.Done("saved to " + file);

@@ -4,9 +4,9 @@
 #include "PresetFile.h"
 #include "WholeFile.h"
 
-bool SavePresetFile(const std::string& path, const RegisterBlock& block) {
+bool SavePresetFile(const std::string& path, const RegisterBlock& block, std::string* why) {
     const PresetFileBytes bytes = PresetBytes(block);
-    return WriteFileAtomically(path, bytes.data(), bytes.size());
+    return WriteFileAtomically(path, bytes.data(), bytes.size(), why);
 }
 
 bool ReadPresetFile(const std::string& path, RegisterBlock& block, std::string* unreadable) {

@@ -8,8 +8,10 @@
 #include <string>
 
 // Writes the preset file of `block` at `path`; false when it cannot be written whole, and then
-// any earlier file of that name is left as it was.
-bool SavePresetFile(const std::string& path, const RegisterBlock& block);
+// any earlier file of that name is left as it was and `why` (if given) says why, as
+// WriteFileAtomically does.
+bool SavePresetFile(const std::string& path, const RegisterBlock& block,
+                    std::string* why = nullptr);
 
 // Reads the preset file at `path` and checks it as ParsePresetBytes does, without the variant
 // rules. False when it cannot be opened or read, is not a preset file, or is longer than one
