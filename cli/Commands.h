@@ -4,8 +4,11 @@
 
 #include "ExitStatus.h"
 #include "Frames.h"
+#include "UnitAccess.h"
 #include "UnitRef.h"
+#include "UnitTargets.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,11 +18,47 @@ struct Assignment {
     std::string value; // as written; read again for the unit's variant and generation
 };
 
-ExitStatus ListCommand(bool json);
+// The units a command works on: those named, or with `every` (--all) every free unit, and how.
+struct UnitSelection {
+    std::vector<UnitRef> units;
+    bool every = false;
+    std::optional<Expectation> expected; // --expect, with `every`
+    RunOptions run;
+};
+
+// The one unit `ref` names.
+inline UnitSelection OneUnit(const UnitRef& ref) {
+    UnitSelection selection;
+    selection.units = {ref};
+    return selection;
+}
+
+// Works on the units `selection` names (UnitTargets, RunOnTargets); after a run over every
+// unit, CheckRack. Returns the worst status.
+ExitStatus OnUnits(const UnitSelection& selection, const UnitWork& work);
+
+ExitStatus ListCommand(bool json, unsigned jobs, const std::optional<Expectation>& expected);
 ExitStatus ShowCommand(const UnitRef& unit, bool json);
-ExitStatus SetCommand(const UnitRef& unit, const std::vector<Assignment>& assignments);
+ExitStatus GetCommand(const UnitRef& unit, const std::vector<int>& offsets);
+ExitStatus SetCommand(const UnitRef& unit, const std::vector<Assignment>& assignments, bool json);
 ExitStatus SaveCommand(const UnitRef& unit, const std::string& file);
-// An empty `units` means every free unit.
-ExitStatus LoadCommand(const RegisterBlock& preset, const std::vector<UnitRef>& units);
-ExitStatus FactoryCommand(const std::vector<UnitRef>& units);
-ExitStatus WatchCommand(const UnitRef& unit, bool json);
+// With `dryRun` (load --dry-run, diff) nothing but the first poll is sent: each unit's lines
+// tell what the load would change, and the status is ExitDiffers when anything would.
+ExitStatus LoadCommand(const RegisterBlock& preset, const UnitSelection& selection, bool dryRun);
+ExitStatus FactoryCommand(const UnitSelection& selection);
+ExitStatus PresetShowCommand(const std::string& file, bool json);
+ExitStatus ApplyCommand(const std::string& rackFile, bool dryRun, const RunOptions& run);
+// Ends after `count` lines when given.
+ExitStatus WatchCommand(const UnitRef& unit, bool json, std::optional<unsigned> count);
+
+// What a preset's block, after the variant rules, would change on `unit`: one line
+// "NAME: setting: OLD -> NEW" a setting, or "NAME: no change". ExitDiffers or ExitDone.
+ExitStatus TellChanges(UnitAtHand& unit, const RegisterBlock& block);
+// Whether `block` differs from the unit's newest reply in a setting the unit's variant has.
+bool ChangesSettings(const UnitAtHand& unit, const RegisterBlock& block);
+// Sends `block` as the panel's preset group does, one block write, and says `what` when done.
+ExitStatus SendBlock(UnitAtHand& unit, const RegisterBlock& block, const char* what);
+// Reads a preset file for a command; tells "cannot read FILE: why" (the system's reason) or
+// "FILE: Invalid File Format" with `heading` (the rack file's "rack:3: ") before it and returns
+// false.
+bool ReadPreset(const std::string& file, RegisterBlock& block, const std::string& heading = {});

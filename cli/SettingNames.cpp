@@ -37,7 +37,7 @@ std::string SettingName(int offset) {
 std::optional<int> SettingOffset(std::string_view name) {
     std::string lower;
     for (const char c : name)
-        lower.push_back(Lower(c));
+        lower.push_back(c == '_' ? '-' : Lower(c));
     for (const RegisterInfo& info : DeviceRegisters)
         if (SettingName(info.offset) == lower)
             return info.offset;

@@ -11,5 +11,6 @@
 // The name of register `offset` (0..39).
 std::string SettingName(int offset);
 
-// The register a name stands for, in any case; none for an unknown name.
+// The register a name stands for, in any case and with "_" for "-" ("SDI_GAIN_3"); none
+// for an unknown name.
 std::optional<int> SettingOffset(std::string_view name);

@@ -4,9 +4,13 @@
 #include "RegisterTexts.h"
 #include "SettingNames.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <cmath>
+#include <cstdio>
 #include <cstdlib>
+#include <vector>
 
 namespace {
 
@@ -14,6 +18,9 @@ constexpr const char* OnText = "ON";
 constexpr const char* OffText = "OFF";
 constexpr const char* ResetText = "reset";
 constexpr std::string_view DecibelSuffix = "db";
+constexpr std::string_view RawPrefix = "raw:";
+// Two decibel values this close are one gain step.
+constexpr double SameDecibels = 1e-6;
 
 bool InRange(int offset, int first, int count) {
     return offset >= first && offset < first + count;
@@ -23,12 +30,16 @@ bool IsToggle(int offset) {
     return InRange(offset, RegOutputAudioGroup1, 4) || InRange(offset, RegMicPhantom1, 4);
 }
 
-bool IsGain(int offset) {
-    return InRange(offset, RegSdiGain1, 8) || InRange(offset, RegExtGain1, 2);
-}
-
 bool IsMicGain(int offset) {
     return InRange(offset, RegMicGain1, 4);
+}
+
+bool IsGain(int offset) {
+    return InRange(offset, RegSdiGain1, 8) || InRange(offset, RegExtGain1, 2) || IsMicGain(offset);
+}
+
+int GenerationOf(const UnitKind& kind) {
+    return kind.generation == 1 ? 1 : 2;
 }
 
 std::string Folded(std::string_view text) {
@@ -42,7 +53,7 @@ std::string Folded(std::string_view text) {
     return folded;
 }
 
-std::optional<unsigned> WholeNumber(const std::string& text) {
+std::optional<unsigned> WholeNumber(std::string_view text) {
     unsigned value = 0;
     const char* last = text.data() + text.size();
     const auto [end, error] = std::from_chars(text.data(), last, value);
@@ -51,7 +62,7 @@ std::optional<unsigned> WholeNumber(const std::string& text) {
     return value;
 }
 
-// Decibels as written ("+1.5", "-6", "47.00 dB"); none when the text is no number.
+// Decibels as written ("+1.5", "-6", "47", "47.00 dB"); none when the text is no number.
 std::optional<double> Decibels(std::string text) {
     if (text.size() >= DecibelSuffix.size() &&
         text.compare(text.size() - DecibelSuffix.size(), DecibelSuffix.size(), DecibelSuffix) == 0)
@@ -67,8 +78,12 @@ std::optional<double> Decibels(std::string text) {
     return value;
 }
 
-std::string GainDigits(int offset, std::uint8_t value) {
+std::string GainDigits(int offset, int value) {
     return IsMicGain(offset) ? MicGainText(value) : GainText(value);
+}
+
+double GainDecibels(int offset, int value) {
+    return std::strtod(GainDigits(offset, value).c_str(), nullptr);
 }
 
 std::string InputGroupsText(std::uint8_t groups) {
@@ -82,58 +97,96 @@ std::string InputGroupsText(std::uint8_t groups) {
     return text.empty() ? "none" : text;
 }
 
-// The register value `text` names on a unit of `kind`, by its text or its number; none when it
-// names none. The range and the variant are checked by the caller.
-std::optional<unsigned> Lookup(int offset, const std::string& text, const UnitKind& kind) {
-    const int generation = kind.generation == 1 ? 1 : 2;
-    const int max = RegisterMax(offset, generation);
-    const bool gain = IsGain(offset) || IsMicGain(offset);
-    const bool signedOrDecimal = text.find_first_of("+-.") != std::string::npos ||
-                                 text.find(DecibelSuffix) != std::string::npos;
-    if (gain && signedOrDecimal) {
-        const std::optional<double> wanted = Decibels(text);
-        for (int v = 0; wanted && v <= max; ++v)
-            if (std::strtod(GainDigits(offset, static_cast<std::uint8_t>(v)).c_str(), nullptr) ==
-                *wanted)
-                return static_cast<unsigned>(v);
-        return std::nullopt;
-    }
-    if (const std::optional<unsigned> number = WholeNumber(text))
-        return number;
-    if (offset == RegEdhCrcErrors)
-        return text == ResetText ? std::optional<unsigned>(1) : std::nullopt;
-    if (IsToggle(offset)) {
-        if (text == Folded(OnText))
-            return 1u;
-        if (text == Folded(OffText))
-            return 0u;
-        return std::nullopt;
-    }
+enum class Refusal { None, NoSuchValue, OutOfRange, BetweenSteps };
+
+struct Reading {
+    unsigned value = 0;
+    Refusal refusal = Refusal::None;
+};
+
+// The register value a gain's decibels name: the step they fall on, or why none.
+Reading GainStep(int offset, double decibels, int max) {
     for (int v = 0; v <= max; ++v)
-        if (Folded(ValueText(offset, static_cast<std::uint8_t>(v), kind)) == text)
-            return static_cast<unsigned>(v);
-    return std::nullopt;
+        if (std::fabs(GainDecibels(offset, v) - decibels) < SameDecibels)
+            return {static_cast<unsigned>(v), Refusal::None};
+    const bool beyond = decibels < GainDecibels(offset, 0) || decibels > GainDecibels(offset, max);
+    return {0, beyond ? Refusal::OutOfRange : Refusal::BetweenSteps};
 }
 
-ParsedValue Refused(int offset, std::string_view text, const std::string& why) {
-    return {std::nullopt, SettingName(offset) + ": " + why + ": \"" + std::string(text) + "\""};
+// The register value `text` (folded) names on a unit of `kind`; the range and the variant are
+// checked by the caller.
+Reading Read(int offset, const std::string& text, const UnitKind& kind) {
+    const int max = RegisterMax(offset, GenerationOf(kind));
+    if (text.starts_with(RawPrefix)) {
+        const std::optional<unsigned> number = WholeNumber(std::string_view(text).substr(4));
+        return number ? Reading{*number} : Reading{0, Refusal::NoSuchValue};
+    }
+    if (IsGain(offset)) {
+        const std::optional<double> decibels = Decibels(text);
+        return decibels ? GainStep(offset, *decibels, max) : Reading{0, Refusal::NoSuchValue};
+    }
+    if (const std::optional<unsigned> number = WholeNumber(text))
+        return {*number};
+    if (offset == RegEdhCrcErrors && text == ResetText)
+        return {1};
+    for (int v = 0; v <= max && offset != RegEdhCrcErrors; ++v)
+        if (Folded(ValueText(offset, static_cast<std::uint8_t>(v), kind)) == text)
+            return {static_cast<unsigned>(v)};
+    return {0, Refusal::NoSuchValue};
+}
+
+// The values the panel offers for register `offset` on units of `kinds`, each once.
+std::string Choices(int offset, const std::vector<UnitKind>& kinds) {
+    if (offset == RegEdhCrcErrors)
+        return ResetText;
+    std::vector<std::string> choices;
+    for (const UnitKind& kind : kinds)
+        for (int v = 0; v <= RegisterMax(offset, GenerationOf(kind)); ++v) {
+            const std::string text = ValueText(offset, static_cast<std::uint8_t>(v), kind);
+            if (ChoiceOnVariant(offset, static_cast<std::uint8_t>(v), kind.variant) &&
+                std::find(choices.begin(), choices.end(), text) == choices.end())
+                choices.push_back(text);
+        }
+    std::string joined;
+    for (const std::string& choice : choices)
+        joined.append(joined.empty() ? "" : ", ").append(choice);
+    return joined;
+}
+
+// What register `offset` takes on units of `kinds`: a gain's range and step, else its choices.
+std::string Valid(int offset, const std::vector<UnitKind>& kinds) {
+    if (!IsGain(offset))
+        return Choices(offset, kinds);
+    const int max = RegisterMax(offset, 1);
+    char step[16];
+    std::snprintf(step, sizeof step, "%g", GainDecibels(offset, 1) - GainDecibels(offset, 0));
+    return GainDigits(offset, 0) + " dB to " + GainDigits(offset, max) + " dB in steps of " + step +
+           " dB";
+}
+
+ParsedValue Refused(int offset, std::string_view text, Refusal refusal,
+                    const std::vector<UnitKind>& kinds) {
+    const char* why = refusal == Refusal::NoSuchValue    ? "no such value"
+                      : refusal == Refusal::BetweenSteps ? "between two gain steps"
+                                                         : "value out of range";
+    return {std::nullopt, SettingName(offset) + ": " + why + ": \"" + std::string(text) + "\" (" +
+                              Valid(offset, kinds) + ")"};
 }
 
 } // namespace
 
 std::string ValueText(int offset, std::uint8_t value, const UnitKind& kind) {
-    const int generation = kind.generation == 1 ? 1 : 2;
     const bool aes = AesVariant(kind.variant);
     if (IsToggle(offset))
         return RegisterIsOn(value) ? OnText : OffText;
-    if (IsGain(offset) || IsMicGain(offset))
+    if (IsGain(offset))
         return GainDigits(offset, value) + " dB";
     if (InRange(offset, RegSdiSource1, 8))
         return SdiSourceText(aes, value);
     if (InRange(offset, RegExtConfig1, 2))
-        return ExtConfigText(generation, offset - RegExtConfig1 + 1, aes, value);
+        return ExtConfigText(GenerationOf(kind), offset - RegExtConfig1 + 1, aes, value);
     if (InRange(offset, RegExtSource1, 2))
-        return ExtSourceText(generation, value);
+        return ExtSourceText(GenerationOf(kind), value);
     switch (offset) {
     case RegInputFormat:
         return InputFormatTextOf(value).text;
@@ -150,36 +203,44 @@ std::string ValueText(int offset, std::uint8_t value, const UnitKind& kind) {
     }
 }
 
+std::string PlainValueText(int offset, std::uint8_t value, const UnitKind& kind) {
+    return IsGain(offset) ? GainDigits(offset, value) : ValueText(offset, value, kind);
+}
+
 ParsedValue ParseValue(int offset, std::string_view text, const UnitKind& kind) {
     const RegisterInfo& info = DeviceRegisters[static_cast<std::size_t>(offset)];
     if (info.access == RegisterAccess::Status)
         return {std::nullopt, SettingName(offset) + ": reported by the unit, not set"};
     if (!RegisterOnVariant(offset, kind.variant))
         return {std::nullopt, SettingName(offset) + ": not on a unit of this variant"};
-    const std::optional<unsigned> value = Lookup(offset, Folded(text), kind);
-    if (!value) {
-        const bool decibels = (IsGain(offset) || IsMicGain(offset)) && Decibels(Folded(text));
-        return Refused(offset, text,
-                       decibels ? "no gain step of the register's range" : "no such value");
-    }
-    const int generation = kind.generation == 1 ? 1 : 2;
-    if (*value > 255 ||
-        !CommandValueAccepted(offset, static_cast<std::uint8_t>(*value), generation))
-        return Refused(offset, text, "value out of range");
-    if (!ChoiceOnVariant(offset, static_cast<std::uint8_t>(*value), kind.variant))
-        return Refused(offset, text, "not on a unit of this variant");
-    return {static_cast<std::uint8_t>(*value), {}};
+    const Reading reading = Read(offset, Folded(text), kind);
+    if (reading.refusal != Refusal::None)
+        return Refused(offset, text, reading.refusal, {kind});
+    if (reading.value > 255 ||
+        !CommandValueAccepted(offset, static_cast<std::uint8_t>(reading.value), GenerationOf(kind)))
+        return Refused(offset, text, Refusal::OutOfRange, {kind});
+    if (!ChoiceOnVariant(offset, static_cast<std::uint8_t>(reading.value), kind.variant))
+        return {std::nullopt, SettingName(offset) + ": not on a unit of this variant: \"" +
+                                  std::string(text) + "\""};
+    return {static_cast<std::uint8_t>(reading.value), {}};
 }
 
 ParsedValue ParseValueForAnyUnit(int offset, std::string_view text) {
-    ParsedValue first;
+    std::vector<UnitKind> kinds;
     for (int variant = KnownVariantCount - 1; variant >= 0; --variant)
-        for (int generation = 1; generation <= 2; ++generation) {
-            ParsedValue parsed = ParseValue(offset, text, {variant, generation});
-            if (parsed.value)
-                return parsed;
-            if (first.error.empty())
-                first = std::move(parsed);
-        }
+        for (int generation = 1; generation <= 2; ++generation)
+            kinds.push_back({variant, generation});
+    ParsedValue first;
+    for (const UnitKind& kind : kinds) {
+        ParsedValue parsed = ParseValue(offset, text, kind);
+        if (parsed.value)
+            return parsed;
+        if (first.error.empty())
+            first = std::move(parsed);
+    }
+    const bool settable =
+        DeviceRegisters[static_cast<std::size_t>(offset)].access != RegisterAccess::Status;
+    if (settable && Read(offset, Folded(text), kinds.front()).refusal == Refusal::NoSuchValue)
+        return Refused(offset, text, Refusal::NoSuchValue, kinds);
     return first;
 }

@@ -1,45 +1,60 @@
 #include "UnitAccess.h"
 
-#include "D2XXUnit_mod.h"
 #include "ExchangeErrors.h"
 #include "UnitReport.h"
-
-#include <cstdio>
 
 namespace {
 
 // The pause between two looks at the driver while a reply comes in. Shorter than the worker's
-// 1 ms: a run over a rack of units is paced by its reply waits.
+// 1 ms: a command is paced by its reply waits.
 constexpr std::chrono::microseconds ToolStep{100};
 
-std::string NameOf(const FT_DEVICE_LIST_INFO_NODE& node) {
-    const std::string serial = SerialOf(node);
-    return serial.empty() ? LocationText(node.LocId) : serial;
-}
-
-void Tell(const std::string& name, const std::string& text) {
-    std::fprintf(stderr, "%s: %s\n", name.c_str(), text.c_str());
+const char* OutcomeWord(const UnitOutcome& outcome) {
+    if (!outcome.reached)
+        return "skipped";
+    switch (outcome.status) {
+    case ExitDone:
+        return "done";
+    case ExitDiffers:
+        return "would change";
+    default:
+        return "failed";
+    }
 }
 
 } // namespace
 
-UnitAtHand::UnitAtHand(std::string name, DWORD location)
-    : name_(std::move(name)), location_(location), session_(SteadyExchangeClock(), ToolStep) {}
+UnitAtHand::UnitAtHand(const Target& target) : target_(target) {}
 
 UnitKind UnitAtHand::Kind() const {
     return {identity_.ModelVariant, identity_.DeviceGeneration};
 }
 
-void UnitAtHand::Fail(const std::string& text) const {
-    Tell(name_, text);
+void UnitAtHand::Note(const std::string& text) {
+    message_.append(message_.empty() ? "" : "; ").append(text);
+}
+
+void UnitAtHand::Done(const std::string& text) {
+    outcome_.out += target_.Heading() + ": " + text + "\n";
+    Note(text);
+}
+
+void UnitAtHand::Fail(const std::string& text) {
+    outcome_.err += target_.Heading() + ": " + text + "\n";
+    Note(text);
+}
+
+void UnitAtHand::Print(const std::string& text) {
+    outcome_.out += text;
 }
 
 template <typename Frame> ExitStatus UnitAtHand::TurnOf(const Frame& frame) {
+    UnitSession session(line_, SteadyExchangeClock(), ToolStep);
     StatusReply reply{};
     std::uint8_t deviceError = 0;
-    const WorkerResult result = session_.Turn(frame, reply, deviceError);
+    const WorkerResult result = session.Turn(frame, reply, deviceError);
     if (result != ResultNone) {
-        Fail(ExchangeFailureText(result, LinkStatus, deviceError));
+        Fail(ExchangeFailureText(result, line_.Status(), deviceError));
         return ExitExchange;
     }
     reply_ = reply;
@@ -54,74 +69,50 @@ ExitStatus UnitAtHand::Turn(const BlockWriteFrame& frame) {
     return TurnOf(frame);
 }
 
-// Opens the unit, polls it, runs the work and closes it again, whatever happened.
-ExitStatus Visit(UnitAtHand& unit, const UnitWork& work, bool skipStrangers) {
-    if (!OpenForExchange(unit.location_)) {
+UnitOutcome Visit(const Target& target, const UnitWork& work, bool every) {
+    UnitAtHand unit(target);
+    ExitStatus status = ExitNoUnit;
+    if (!target.problem.empty()) {
+        unit.Fail(target.problem);
+    } else if (!OpenForExchange(target.location, unit.line_)) {
         unit.Fail("cannot be opened");
-        return ExitNoUnit;
-    }
-    ExitStatus status = unit.Turn(BuildCommandFrame(PollCode, 0));
-    if (status == ExitDone) {
-        unit.identity_ = IdentityOf(unit.reply_);
-        if (IsAcceptedIdentity(unit.identity_)) {
-            status = work(unit);
-        } else if (!skipStrangers) {
-            unit.Fail("not a unit of the family");
-            status = ExitNoUnit;
+    } else {
+        status = unit.Turn(BuildCommandFrame(PollCode, 0));
+        if (status == ExitDone) {
+            unit.first_ = unit.reply_;
+            unit.identity_ = IdentityOf(unit.reply_);
+            if (IsAcceptedIdentity(unit.identity_)) {
+                unit.outcome_.reached = true;
+                status = work(unit);
+            } else {
+                unit.Fail("not a unit of the family");
+                unit.outcome_.stranger = true;
+                status = every ? ExitDone : ExitNoUnit;
+            }
         }
+        CloseAfterExchange(unit.line_);
     }
-    CloseAfterExchange();
-    return status;
+    UnitOutcome& outcome = unit.outcome_;
+    outcome.status = status;
+    nlohmann::ordered_json json = TargetJson(target);
+    json["outcome"] = OutcomeWord(outcome);
+    json["message"] = unit.message_;
+    json["status"] = static_cast<int>(status);
+    if (outcome.reached) {
+        StatusReply after = unit.reply_;
+        if (unit.planned_)
+            std::copy(unit.planned_->begin(), unit.planned_->end(),
+                      after.begin() + ReplyRegistersOffset);
+        json["changed"] = RegistersJson(after, unit.Kind(), &unit.first_);
+    }
+    outcome.json = std::move(json);
+    return std::move(outcome);
 }
 
-bool FetchDeviceList() {
-    ShowLinkErrors = false;
-    if (LinkCreateDeviceList() == FT_OK && LinkGetDeviceList() == FT_OK)
-        return true;
-    std::fprintf(stderr, "Cannot get USB Device List\n");
-    return false;
-}
-
-ExitStatus ForEachUnit(const std::vector<UnitRef>& refs, const UnitWork& work) {
-    ExitStatus worst = ExitDone;
-    for (const UnitRef& ref : refs) {
-        if (!FetchDeviceList()) {
-            worst = Worst(worst, ExitNoUnit);
-            continue;
-        }
-        const FT_DEVICE_LIST_INFO_NODE* found = nullptr;
-        for (DWORD i = 0; i < DeviceInfoCount && i < DeviceInfoList.size() && !found; ++i)
-            if (Names(ref, DeviceInfoList[i]))
-                found = &DeviceInfoList[i];
-        if (!found) {
-            Tell(ref.text, "no such unit");
-            worst = Worst(worst, ExitNoUnit);
-        } else if (found->Flags & FT_FLAGS_OPENED) {
-            Tell(ref.text, "open in another program");
-            worst = Worst(worst, ExitNoUnit);
-        } else if (!IsFamilyCandidate(*found)) {
-            Tell(ref.text, "not a unit of the family");
-            worst = Worst(worst, ExitNoUnit);
-        } else {
-            UnitAtHand unit(NameOf(*found), found->LocId);
-            worst = Worst(worst, Visit(unit, work, false));
-        }
-    }
-    return worst;
-}
-
-ExitStatus ForEveryUnit(const UnitWork& work) {
-    if (!FetchDeviceList())
-        return ExitNoUnit;
-    ExitStatus worst = ExitDone;
-    for (DWORD i = 0; i < DeviceInfoCount && i < DeviceInfoList.size(); ++i) {
-        const FT_DEVICE_LIST_INFO_NODE& node = DeviceInfoList[i];
-        if (!IsFamilyCandidate(node))
-            continue;
-        UnitAtHand unit(NameOf(node), node.LocId);
-        worst = Worst(worst, Visit(unit, work, true));
-    }
-    return worst;
+std::vector<UnitOutcome> RunOnTargets(const std::vector<Target>& targets, const UnitWork& work,
+                                      const RunOptions& options) {
+    return RunInOrder(targets.size(), options.jobs, options.json,
+                      [&](std::size_t i) { return Visit(targets[i], work, options.every); });
 }
 
 std::string ExchangeFailureText(WorkerResult result, std::int32_t linkStatus,

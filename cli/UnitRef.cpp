@@ -1,32 +1,29 @@
 #include "UnitRef.h"
 
-#include <cctype>
 #include <charconv>
+#include <cstdio>
 #include <cstring>
 
 namespace {
 
-constexpr std::size_t MaxSerialLength = 15;
+constexpr std::size_t MaxSerialLength = sizeof FT_DEVICE_LIST_INFO_NODE{}.SerialNumber;
 constexpr std::size_t MaxLocationDigits = 8;
 
 } // namespace
 
 std::optional<UnitRef> ParseUnitRef(std::string_view text) {
-    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+    if (text.size() >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
         const std::string_view digits = text.substr(2);
         DWORD location = 0;
         const auto [end, error] =
             std::from_chars(digits.data(), digits.data() + digits.size(), location, 16);
-        if (error != std::errc{} || end != digits.data() + digits.size() ||
+        if (digits.empty() || error != std::errc{} || end != digits.data() + digits.size() ||
             digits.size() > MaxLocationDigits)
             return std::nullopt;
         return UnitRef{std::string(text), location};
     }
     if (text.empty() || text.size() > MaxSerialLength)
         return std::nullopt;
-    for (const char c : text)
-        if (!std::isalnum(static_cast<unsigned char>(c)))
-            return std::nullopt;
     return UnitRef{std::string(text), std::nullopt};
 }
 
@@ -38,4 +35,10 @@ bool Names(const UnitRef& ref, const FT_DEVICE_LIST_INFO_NODE& node) {
 
 std::string SerialOf(const FT_DEVICE_LIST_INFO_NODE& node) {
     return std::string(node.SerialNumber, strnlen(node.SerialNumber, sizeof node.SerialNumber));
+}
+
+std::string LocationText(DWORD location) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%X", static_cast<unsigned>(location));
+    return text;
 }

@@ -1,5 +1,5 @@
-// How a command names a unit: by its USB serial number ("SV730101") or its USB location id in
-// hexadecimal ("0x1011").
+// How a command names a unit: by its USB serial number ("SV730101", any text the device list
+// shows) or its USB location id in hexadecimal ("0x1011", "0xF0010002").
 #pragma once
 
 #include "D2xxTypes.h"
@@ -13,8 +13,10 @@ struct UnitRef {
     std::optional<DWORD> location; // set for "0x..."; otherwise `text` is a serial number
 };
 
-// None for a name that is neither: a serial number is 1 to 15 letters and digits (what the
-// bridge's 16-byte field holds before its NUL), a location "0x" and 1 to 8 hexadecimal digits.
+// "0x" and 1 to 8 hexadecimal digits is a location; any other text of 1 to 16 bytes (what the
+// bridge's serial number field holds) is a serial number. None for an empty or longer text, and
+// for "0x" followed by anything but 1 to 8 hexadecimal digits: a serial number that looks like
+// a location is named by its location.
 std::optional<UnitRef> ParseUnitRef(std::string_view text);
 
 // Whether `ref` names the listed device `node`; serial numbers compare exactly.
@@ -22,3 +24,6 @@ bool Names(const UnitRef& ref, const FT_DEVICE_LIST_INFO_NODE& node);
 
 // The serial number of a listed device: its characters before the first NUL, at most 16.
 std::string SerialOf(const FT_DEVICE_LIST_INFO_NODE& node);
+
+// A location id as a unit is named by it: "0x1012".
+std::string LocationText(DWORD location);

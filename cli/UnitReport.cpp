@@ -4,7 +4,9 @@
 #include "RegisterTexts.h"
 #include "SettingNames.h"
 
+#include <chrono>
 #include <cstdio>
+#include <ctime>
 
 namespace {
 
@@ -29,24 +31,45 @@ std::string UnitNameOf(const ProbedIdentity& probed) {
     return UnitName(probed.ModelNumber, probed.ModelVariant);
 }
 
-std::string LocationText(DWORD location) {
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%X", static_cast<unsigned>(location));
+void PutText(nlohmann::ordered_json& json, const std::string& key, const std::string& text) {
+    json[key] = text;
+    try {
+        (void)nlohmann::ordered_json(text).dump();
+    } catch (const nlohmann::ordered_json::type_error&) {
+        std::string hex;
+        char digits[3];
+        for (const char c : text) {
+            std::snprintf(digits, sizeof digits, "%02X", static_cast<unsigned char>(c));
+            hex += digits;
+        }
+        json[key + "-hex"] = hex;
+    }
+}
+
+std::string NowText() {
+    using namespace std::chrono;
+    const auto now = system_clock::now();
+    const std::time_t seconds = system_clock::to_time_t(now);
+    const auto millis = duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000;
+    std::tm utc{};
+    gmtime_r(&seconds, &utc);
+    char text[32];
+    const std::size_t length = std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &utc);
+    std::snprintf(text + length, sizeof text - length, ".%03dZ", static_cast<int>(millis));
     return text;
 }
 
 nlohmann::ordered_json IdentityJson(const UnitIdentity& unit) {
     const ProbedIdentity& p = unit.probed;
-    return {
-        {"name", UnitNameOf(p)},
-        {"serial", unit.serial},
-        {"location", LocationText(unit.location)},
-        {"model", p.ModelNumber},
-        {"variant", p.ModelVariant},
-        {"generation", p.DeviceGeneration},
-        {"software", SoftwareVersionText(p.SoftwareMajor, p.SoftwareMinor)},
-        {"fpga", FpgaVersionText(p.Fpga.data())},
-    };
+    nlohmann::ordered_json json = {{"name", UnitNameOf(p)}};
+    PutText(json, "serial", unit.serial);
+    json["location"] = LocationText(unit.location);
+    json["model"] = p.ModelNumber;
+    json["variant"] = p.ModelVariant;
+    json["generation"] = p.DeviceGeneration;
+    json["software"] = SoftwareVersionText(p.SoftwareMajor, p.SoftwareMinor);
+    json["fpga"] = FpgaVersionText(p.Fpga.data());
+    return json;
 }
 
 std::string IdentityLine(const UnitIdentity& unit) {
@@ -55,6 +78,18 @@ std::string IdentityLine(const UnitIdentity& unit) {
            std::to_string(p.ModelVariant) + "\tgeneration " + std::to_string(p.DeviceGeneration) +
            "\tsoftware " + SoftwareVersionText(p.SoftwareMajor, p.SoftwareMinor) + "\tfpga " +
            FpgaVersionText(p.Fpga.data());
+}
+
+nlohmann::ordered_json TargetJson(const Target& target) {
+    nlohmann::ordered_json json;
+    PutText(json, "unit", target.name);
+    if (target.found) {
+        PutText(json, "serial", target.serial);
+        json["location"] = LocationText(target.location);
+    }
+    if (!target.label.empty())
+        PutText(json, "label", target.label);
+    return json;
 }
 
 nlohmann::ordered_json RegistersJson(const StatusReply& reply, const UnitKind& kind,

@@ -4,6 +4,7 @@
 
 #include "SettingValues.h"
 #include "UnitSession.h"
+#include "UnitTargets.h"
 
 #include <nlohmann/json.hpp>
 
@@ -18,13 +19,20 @@ struct UnitIdentity {
 
 // "ORQ-SYV-730-RK"
 std::string UnitNameOf(const ProbedIdentity& probed);
-// "0x1012"
-std::string LocationText(DWORD location);
+
+// Sets json[key] to `text`. Text that is not UTF-8 is written with its invalid bytes replaced,
+// and json[key + "-hex"] beside it holds every byte in hexadecimal.
+void PutText(nlohmann::ordered_json& json, const std::string& key, const std::string& text);
+
+// The current time as "2026-03-01T12:34:56.789Z" (UTC, milliseconds).
+std::string NowText();
 
 nlohmann::ordered_json IdentityJson(const UnitIdentity& unit);
 // One line, fields separated by tabs: name, serial number, location, variant, generation,
 // software version, FPGA version.
 std::string IdentityLine(const UnitIdentity& unit);
+// {"unit": name, "serial": ..., "location": "0x1011"}, and "label" when the target has one.
+nlohmann::ordered_json TargetJson(const Target& target);
 
 // The registers of `reply` that a unit of `kind` has, register 0 first, as
 // {"output-format": {"text": "AUTO", "value": 0}, ...}. With `changedFrom`, only those whose

@@ -6,16 +6,9 @@
 #include "PresetFile.h"
 #include "PresetStore.h"
 #include "SettingNames.h"
-#include "UnitAccess.h"
-
-#include <cstdio>
+#include "StandardOutput.h"
 
 namespace {
-
-void Done(const UnitAtHand& unit, const std::string& what) {
-    std::printf("%s: %s\n", unit.Name().c_str(), what.c_str());
-    std::fflush(stdout);
-}
 
 std::uint8_t Reg(const StatusReply& reply, int offset) {
     return reply[static_cast<std::size_t>(ReplyRegistersOffset + offset)];
@@ -25,22 +18,68 @@ std::string Valued(int offset, std::uint8_t value, const UnitKind& kind) {
     return ValueText(offset, value, kind) + " (" + std::to_string(value) + ")";
 }
 
-// Sends `block` as the panel's preset group does: one block write, whose reply is the unit's.
-ExitStatus SendBlock(UnitAtHand& unit, const RegisterBlock& block, const char* what) {
-    const ExitStatus status = unit.Turn(BuildBlockWriteFrame(block));
-    if (status == ExitDone)
-        Done(unit, what);
-    return status;
-}
-
-ExitStatus OnUnits(const std::vector<UnitRef>& units, const UnitWork& work) {
-    return units.empty() ? ForEveryUnit(work) : ForEachUnit(units, work);
+// The settings of the unit's variant whose value `block` would change.
+std::vector<int> ChangedSettings(const UnitAtHand& unit, const RegisterBlock& block) {
+    std::vector<int> changed;
+    for (int offset = 0; offset < RegisterCount; ++offset)
+        if (DeviceRegisters[static_cast<std::size_t>(offset)].access == RegisterAccess::Setting &&
+            RegisterOnVariant(offset, unit.Identity().ModelVariant) &&
+            block[static_cast<std::size_t>(offset)] != Reg(unit.Reply(), offset))
+            changed.push_back(offset);
+    return changed;
 }
 
 } // namespace
 
-ExitStatus SetCommand(const UnitRef& ref, const std::vector<Assignment>& assignments) {
-    return ForEachUnit({ref}, [&](UnitAtHand& unit) {
+ExitStatus OnUnits(const UnitSelection& selection, const UnitWork& work) {
+    const Targets targets = selection.every ? AllTargets() : NamedTargets(selection.units);
+    if (targets.refusal != ExitDone)
+        return targets.refusal;
+    RunOptions run = selection.run;
+    run.every = selection.every;
+    const std::vector<UnitOutcome> outcomes = RunOnTargets(targets.units, work, run);
+    const ExitStatus worst = WorstOf(outcomes);
+    return selection.every ? CheckRack(worst, targets.units, outcomes, selection.expected) : worst;
+}
+
+bool ChangesSettings(const UnitAtHand& unit, const RegisterBlock& block) {
+    return !ChangedSettings(unit, block).empty();
+}
+
+ExitStatus TellChanges(UnitAtHand& unit, const RegisterBlock& block) {
+    unit.Plan(block);
+    const std::vector<int> changed = ChangedSettings(unit, block);
+    for (const int offset : changed)
+        unit.Done(SettingName(offset) + ": " +
+                  Valued(offset, Reg(unit.Reply(), offset), unit.Kind()) + " -> " +
+                  Valued(offset, block[static_cast<std::size_t>(offset)], unit.Kind()));
+    if (changed.empty())
+        unit.Done("no change");
+    return changed.empty() ? ExitDone : ExitDiffers;
+}
+
+ExitStatus SendBlock(UnitAtHand& unit, const RegisterBlock& block, const char* what) {
+    const ExitStatus status = unit.Turn(BuildBlockWriteFrame(block));
+    if (status == ExitDone)
+        unit.Done(what);
+    return status;
+}
+
+bool ReadPreset(const std::string& file, RegisterBlock& block, const std::string& heading) {
+    std::string unreadable;
+    if (ReadPresetFile(file, block, &unreadable))
+        return true;
+    PrintErr(heading +
+             (unreadable.empty() ? file + ": Invalid File Format"
+                                 : "cannot read " + file + ": " + unreadable) +
+             "\n");
+    return false;
+}
+
+ExitStatus SetCommand(const UnitRef& ref, const std::vector<Assignment>& assignments, bool json) {
+    UnitSelection selection = OneUnit(ref);
+    selection.run.json = json;
+    return OnUnits(selection, [&](UnitAtHand& unit) {
         const UnitKind kind = unit.Kind();
         // Every value is read for this unit before the first command goes out.
         std::vector<std::uint8_t> values;
@@ -63,7 +102,7 @@ ExitStatus SetCommand(const UnitRef& ref, const std::vector<Assignment>& assignm
             // The error count's command clears it: the reply shows the new count, not the 1.
             const bool taken = info.access == RegisterAccess::Resettable || now == values[i];
             if (taken) {
-                Done(unit, SettingName(offset) + "=" + Valued(offset, now, kind));
+                unit.Done(SettingName(offset) + "=" + Valued(offset, now, kind));
             } else {
                 unit.Fail(SettingName(offset) + ": not taken, kept " + Valued(offset, now, kind));
                 worst = ExitExchange;
@@ -74,26 +113,27 @@ ExitStatus SetCommand(const UnitRef& ref, const std::vector<Assignment>& assignm
 }
 
 ExitStatus SaveCommand(const UnitRef& ref, const std::string& file) {
-    return ForEachUnit({ref}, [&](UnitAtHand& unit) {
-        if (!SavePresetFile(file, RegistersOf(unit.Reply()))) {
-            unit.Fail("Cannot Save File");
+    return OnUnits(OneUnit(ref), [&](UnitAtHand& unit) {
+        std::string why;
+        if (!SavePresetFile(file, RegistersOf(unit.Reply()), &why)) {
+            unit.Fail("Cannot Save File " + file + ": " + why);
             return ExitFile;
         }
-        Done(unit, "saved to " + file);
+        unit.Done("saved to " + file);
         return ExitDone;
     });
 }
 
-ExitStatus LoadCommand(const RegisterBlock& preset, const std::vector<UnitRef>& units) {
-    return OnUnits(units, [&](UnitAtHand& unit) {
+ExitStatus LoadCommand(const RegisterBlock& preset, const UnitSelection& selection, bool dryRun) {
+    return OnUnits(selection, [&](UnitAtHand& unit) {
         RegisterBlock block = preset;
         ApplyVariantRules(block, unit.Identity().ModelVariant, unit.Reply());
-        return SendBlock(unit, block, "preset loaded");
+        return dryRun ? TellChanges(unit, block) : SendBlock(unit, block, "preset loaded");
     });
 }
 
-ExitStatus FactoryCommand(const std::vector<UnitRef>& units) {
-    return OnUnits(units, [](UnitAtHand& unit) {
+ExitStatus FactoryCommand(const UnitSelection& selection) {
+    return OnUnits(selection, [](UnitAtHand& unit) {
         RegisterBlock block{};
         FactoryDefaults(block);
         return SendBlock(unit, block, "factory defaults loaded");

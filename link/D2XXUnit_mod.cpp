@@ -8,8 +8,8 @@
 #include <string>
 
 FT_HANDLE DeviceHandle = nullptr;
-std::uint8_t XonChar = 0x11;
-std::uint8_t XoffChar = 0x13;
+std::uint8_t XonChar = DefaultXonChar;
+std::uint8_t XoffChar = DefaultXoffChar;
 bool ShowLinkErrors = true;
 std::int32_t LinkStatus = 0;
 

@@ -9,6 +9,7 @@
 #pragma once
 
 #include "D2xxTypes.h"
+#include "LinkLine.h"
 #include "WindowOwner.h"
 
 #include <cstddef>
@@ -18,14 +19,12 @@
 
 inline constexpr std::size_t LinkBufferSize = 65536;
 
-// LinkStatus values that the callers of the layer store themselves, beyond the driver's statuses.
-inline constexpr std::int32_t LinkShortTransfer = 31; // the driver moved fewer bytes than asked
-inline constexpr std::int32_t LinkReplyTimeout = 32;  // no complete reply within the limit
-
 // The one open device: set by Open_USB_Device_By_Device_Location, used by every other device
 // operation. LinkClose leaves the stale handle in place.
 extern FT_HANDLE DeviceHandle;
-// Passed with the flow-control setting.
+// Passed with the flow-control setting; they start as the Default characters.
+inline constexpr std::uint8_t DefaultXonChar = 0x11;
+inline constexpr std::uint8_t DefaultXoffChar = 0x13;
 extern std::uint8_t XonChar;
 extern std::uint8_t XoffChar;
 // When false, no error dialog is shown. Starts true.

@@ -15,6 +15,9 @@ enum class WholeFileStatus {
 struct WholeFile {
     WholeFileStatus status = WholeFileStatus::Failed;
     std::string bytes; // empty unless status is Read
+    // Unless status is Read, what went wrong in the system's words: "No such file or directory",
+    // "Permission denied", "Is a directory", or "not a regular file" for a pipe or a device.
+    std::string why;
 };
 
 // Reads the plain file at `path` if it holds at most `limit` bytes. Other programs may read and

@@ -4,13 +4,17 @@
 #include "PresetFile.h"
 #include "WholeFile.h"
 
-bool SavePresetFile(const std::string& path, const RegisterBlock& block) {
+bool SavePresetFile(const std::string& path, const RegisterBlock& block, std::string* why) {
     const PresetFileBytes bytes = PresetBytes(block);
-    return WriteFileAtomically(path, bytes.data(), bytes.size());
+    return WriteFileAtomically(path, bytes.data(), bytes.size(), why);
 }
 
-bool ReadPresetFile(const std::string& path, RegisterBlock& block) {
+bool ReadPresetFile(const std::string& path, RegisterBlock& block, std::string* unreadable) {
     const WholeFile file = ReadWholeFile(path, PresetFileSize);
+    // A file too large to be a preset was read far enough to know it is none.
+    if (unreadable && file.status != WholeFileStatus::Read &&
+        file.status != WholeFileStatus::TooLarge)
+        *unreadable = file.why;
     return file.status == WholeFileStatus::Read &&
            ParsePresetBytes(reinterpret_cast<const std::uint8_t*>(file.bytes.data()),
                             file.bytes.size(), block);

@@ -3,28 +3,29 @@
 #include "D2XXUnit_mod.h"
 
 void StoreUnitLineSettings() {
-    BaudRate = 115200;
-    WordLength = 8;
-    StopBits = 0;    // one stop bit
-    Parity = 0;      // none
-    FlowControl = 0; // none
+    BaudRate = UnitBaudRate;
+    WordLength = UnitWordLength;
+    StopBits = UnitStopBits;
+    Parity = UnitParity;
+    FlowControl = UnitFlowControl;
 }
 
-bool ConfigureLine(ULONG timeoutMs) {
-    StoreUnitLineSettings();
-    return LinkSetBaudRate() == FT_OK && LinkSetDataCharacteristics() == FT_OK &&
-           LinkSetFlowControl() == FT_OK && LinkSetTimeouts(timeoutMs, timeoutMs) == FT_OK &&
-           LinkPurgeRx() == FT_OK && LinkPurgeTx() == FT_OK;
+bool ConfigureLine(ULONG timeoutMs, LinkLine& line) {
+    return line.SetBaudRate(UnitBaudRate) == FT_OK &&
+           line.SetDataCharacteristics(UnitWordLength, UnitStopBits, UnitParity) == FT_OK &&
+           line.SetFlowControl(UnitFlowControl) == FT_OK &&
+           line.SetTimeouts(timeoutMs, timeoutMs) == FT_OK && line.PurgeRx() == FT_OK &&
+           line.PurgeTx() == FT_OK;
 }
 
-bool OpenWithLine(DWORD location, ULONG timeoutMs, SetUpFailureClose close) {
-    if (Open_USB_Device_By_Device_Location(location) != FT_OK)
+bool OpenWithLine(DWORD location, ULONG timeoutMs, SetUpFailureClose close, LinkLine& line) {
+    if (line.Open(location) != FT_OK)
         return false;
-    LinkReset();
-    if (!ConfigureLine(timeoutMs)) {
+    line.Reset();
+    if (!ConfigureLine(timeoutMs, line)) {
         if (close == SetUpFailureClose::Silent)
-            ShowLinkErrors = false;
-        LinkClose();
+            line.SilenceErrors();
+        line.Close();
         return false;
     }
     return true;

@@ -1,7 +1,6 @@
 // The identification probe: which USB devices are units of the family.
 #include "UnitSession.h"
 
-#include "D2XXUnit_mod.h"
 #include "DeviceRegisters.h"
 
 #include <algorithm>
@@ -43,21 +42,21 @@ bool IsAcceptedIdentity(const ProbedIdentity& identity) {
            (identity.DeviceGeneration == 1 || identity.DeviceGeneration == 2);
 }
 
-bool ProbeIdentity(DWORD location, ProbedIdentity& identity, ExchangeClock& clock) {
-    if (!OpenWithLine(location, ProbeTimeoutMs, SetUpFailureClose::AsDialogsAre))
+bool ProbeIdentity(DWORD location, ProbedIdentity& identity, ExchangeClock& clock, LinkLine& line) {
+    if (!OpenWithLine(location, ProbeTimeoutMs, SetUpFailureClose::AsDialogsAre, line))
         return false;
     // A failed or short write shows up as a missing reply.
-    UnitSession session(clock, std::chrono::milliseconds(1));
+    UnitSession session(line, clock, std::chrono::milliseconds(1));
     session.Send(BuildCommandFrame(PollCode, 0));
     if (session.WaitAndRead(StatusReplySize) != ResultNone) {
-        LinkClose();
+        line.Close();
         return false;
     }
     // Only the identity bytes count here: header, checksum and error byte are the exchange's
     // business once the unit is opened.
     StatusReply reply;
-    std::copy_n(InBuffer, StatusReplySize, reply.begin());
+    std::copy_n(line.Received(), StatusReplySize, reply.begin());
     identity = IdentityOf(reply);
-    LinkClose();
+    line.Close();
     return true;
 }

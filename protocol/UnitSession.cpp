@@ -1,24 +1,26 @@
 #include "UnitSession.h"
 
-#include "D2XXUnit_mod.h"
-
 #include <algorithm>
 
-bool OpenForExchange(DWORD location) {
-    return OpenWithLine(location, ExchangeTimeoutMs, SetUpFailureClose::Silent);
+bool OpenForExchange(DWORD location, LinkLine& line) {
+    return OpenWithLine(location, ExchangeTimeoutMs, SetUpFailureClose::Silent, line);
 }
 
-void CloseAfterExchange() {
-    if (LinkGetStatus() == FT_OK) {
-        LinkPurgeRx();
-        LinkPurgeTx();
+void CloseAfterExchange(LinkLine& line) {
+    if (line.GetStatus() == FT_OK) {
+        line.PurgeRx();
+        line.PurgeTx();
     }
-    LinkClose();
+    line.Close();
 }
+
+UnitSession::UnitSession(LinkLine& line, ExchangeClock& clock, std::chrono::microseconds step,
+                         const std::atomic<bool>* stop)
+    : line_(line), clock_(clock), step_(step), stop_(stop) {}
 
 UnitSession::UnitSession(ExchangeClock& clock, std::chrono::microseconds step,
                          const std::atomic<bool>* stop)
-    : clock_(clock), step_(step), stop_(stop) {}
+    : UnitSession(ModuleLine(), clock, step, stop) {}
 
 WorkerResult UnitSession::Turn(const CommandFrame& frame, StatusReply& reply,
                                std::uint8_t& deviceError) {
@@ -35,21 +37,19 @@ WorkerResult UnitSession::Turn(const BlockWriteFrame& frame, StatusReply& reply,
 }
 
 WorkerResult UnitSession::Send(const CommandFrame& frame) {
-    std::copy(frame.begin(), frame.end(), OutBuffer);
-    return WriteChecked(CommandFrameSize);
+    return WriteChecked(frame.data(), CommandFrameSize);
 }
 
 WorkerResult UnitSession::Send(const BlockWriteFrame& frame) {
-    std::copy(frame.begin(), frame.end(), OutBuffer);
-    return WriteChecked(BlockWriteFrameSize);
+    return WriteChecked(frame.data(), BlockWriteFrameSize);
 }
 
-WorkerResult UnitSession::WriteChecked(std::uint32_t count) {
-    const DWORD written = LinkWrite(count);
-    if (LinkStatus != 0)
+WorkerResult UnitSession::WriteChecked(const std::uint8_t* bytes, std::uint32_t count) {
+    const DWORD written = line_.Write(bytes, count);
+    if (line_.Status() != 0)
         return ResultWriteFailed;
     if (written < count) {
-        LinkStatus = LinkShortTransfer;
+        line_.SetStatus(LinkShortTransfer);
         return ResultWriteFailed;
     }
     return ResultNone;
@@ -58,11 +58,11 @@ WorkerResult UnitSession::WriteChecked(std::uint32_t count) {
 WorkerResult UnitSession::ReadReply(StatusReply& reply, std::uint8_t& deviceError) {
     if (const WorkerResult result = WaitAndRead(StatusReplySize); result != ResultNone)
         return result;
-    std::copy_n(InBuffer, StatusReplySize, reply.begin());
+    std::copy_n(line_.Received(), StatusReplySize, reply.begin());
     const ReplyCheck check = ValidateReply(reply);
     if (check.result != ResultNone) {
         // The transfer itself succeeded.
-        LinkStatus = 0;
+        line_.SetStatus(0);
         deviceError = check.deviceError;
     }
     return check.result;
@@ -76,19 +76,19 @@ WorkerResult UnitSession::WaitAndRead(std::uint32_t count) {
     for (;;) {
         // Exactly the limit is still within it.
         if (clock_.TickCount() - start > ReplyLimitMs) {
-            LinkStatus = LinkReplyTimeout;
+            line_.SetStatus(LinkReplyTimeout);
             return ResultReadFailed;
         }
         clock_.Sleep(step_);
-        LinkStatus = static_cast<std::int32_t>(LinkGetQueueStatus());
-        if (LinkStatus != 0)
+        line_.SetStatus(static_cast<std::int32_t>(line_.GetQueueStatus()));
+        if (line_.Status() != 0)
             return ResultReadFailed;
-        if (RxQueueBytes >= count) {
-            const DWORD read = LinkRead(count);
-            if (LinkStatus != 0)
+        if (line_.RxQueueBytes() >= count) {
+            const DWORD read = line_.Read(count);
+            if (line_.Status() != 0)
                 return ResultReadFailed;
             if (read < count) {
-                LinkStatus = LinkShortTransfer;
+                line_.SetStatus(LinkShortTransfer);
                 return ResultReadFailed;
             }
             return ResultNone;

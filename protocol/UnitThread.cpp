@@ -1,7 +1,5 @@
 #include "UnitThread.h"
 
-#include "D2XXUnit_mod.h"
-
 #include <utility>
 
 #if defined(_WIN32)
@@ -43,8 +41,8 @@ public:
 } // namespace
 
 TDeviceThread::TDeviceThread(DeviceMessageSink* window, std::chrono::microseconds step,
-                             ExchangeClock& clock)
-    : Window(window), step_(step), clock_(clock), session_(clock, step, &StopRequest) {}
+                             ExchangeClock& clock, LinkLine& line)
+    : Window(window), step_(step), clock_(clock), session_(line, clock, step, &StopRequest) {}
 
 TDeviceThread::~TDeviceThread() {
     Stop();
@@ -149,7 +147,7 @@ void TDeviceThread::WorkerLoop() {
 
     StoppedByRequest = StopRequested();
     ExitResult = result;
-    ExitLinkStatus = LinkStatus;
+    ExitLinkStatus = session_.Line().Status();
     DeviceError = deviceError;
     Finished.store(true, std::memory_order_release);
     // From here on the object belongs to the controlling thread again: only the copy is used.

@@ -6,8 +6,9 @@
 // WM_DEV_STOPPED. There is no retry.
 //
 // Threads: the constructor, Start, Stop, IsRunning, Post and the destructor belong to one
-// controlling thread (the GUI thread). From Start to Stop the link layer belongs to the worker
-// alone; the controlling thread keeps its hands off it meanwhile. The window must outlive the
+// controlling thread (the GUI thread). From Start to Stop the worker's line (the link layer,
+// unless another is given) belongs to the worker alone; the controlling thread keeps its hands
+// off it meanwhile. The window must outlive the
 // worker, that is, the next Stop.
 #pragma once
 
@@ -36,9 +37,11 @@ public:
     // Records the window that receives WM_DEV_STATUS and WM_DEV_STOPPED; starts nothing. A
     // step other than DefaultStep only serves runs on an instant bus that need many turns.
     // `clock` measures the start delay and the reply limit and makes the steps; it is used from
-    // the worker thread and must outlive the object.
+    // the worker thread and must outlive the object. `line` is the one the unit is open on; it
+    // too must outlive the object.
     explicit TDeviceThread(DeviceMessageSink* window, std::chrono::microseconds step = DefaultStep,
-                           ExchangeClock& clock = SteadyExchangeClock());
+                           ExchangeClock& clock = SteadyExchangeClock(),
+                           LinkLine& line = ModuleLine());
     // Stops the worker first.
     virtual ~TDeviceThread();
     TDeviceThread(const TDeviceThread&) = delete;
@@ -84,7 +87,7 @@ public:
     // WM_DEV_STOPPED. Read it once WM_DEV_STOPPED has arrived or after Stop.
     bool StoppedByRequest = false;        // StopRequest when the worker left its loop
     WorkerResult ExitResult = ResultNone; // result of the last step run
-    std::int32_t ExitLinkStatus = 0;      // LinkStatus when the worker left its loop
+    std::int32_t ExitLinkStatus = 0;      // the line's status when the worker left its loop
     std::uint8_t DeviceError = 0;         // reply byte 15 when ExitResult is ResultDeviceError
 
 private:
@@ -104,8 +107,8 @@ private:
 
     // The worker thread.
     void WorkerLoop();
-    // Each step returns the WorkerResult of what it did and leaves LinkStatus as UnitSession
-    // describes.
+    // Each step returns the WorkerResult of what it did and leaves the line's status as
+    // UnitSession describes.
     WorkerResult SendCommand(std::uint8_t code, std::uint8_t value);
     WorkerResult SendBlock(const RegisterBlock& block);
     // On ResultDeviceError `deviceError` receives reply byte 15.

@@ -6,7 +6,14 @@
 
 #include <QApplication>
 
+#include <csignal>
+
 int main(int argc, char** argv) {
+#if defined(SIGXFSZ)
+    // A file-size limit makes a save fail, and the safe replacement then removes its temporary
+    // file, rather than ending the program in the middle of the save.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
     QApplication app(argc, argv);
     InstallQtMessageBoxes();
     InstallQtFileDialogs();

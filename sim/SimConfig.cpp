@@ -73,6 +73,7 @@ public:
             device.unit = MakeUnit(0, 1);
         int generation = 1;
         versionsGiven_ = false;
+        failures_.clear();
         for (std::size_t i = 1; i < fields.size(); ++i)
             if (!Field(fields[i], device, generation))
                 return false;
@@ -84,7 +85,10 @@ public:
         }
         if (!locations_.insert(device.locationId).second)
             return Fail("location " + std::to_string(device.locationId) + " used twice");
+        const DWORD location = device.locationId;
         bus.Plug(std::move(device));
+        for (const auto& [call, status] : failures_)
+            bus.FailCall(location, call, status);
         return true;
     }
 
@@ -131,11 +135,30 @@ private:
             device.type = static_cast<ULONG>(number);
         else if (key == "open" && value.empty())
             device.openElsewhere = true;
+        else if (key == "fail")
+            return FailField(value);
         else if (device.unit)
             return UnitField(key, value, isNumber, number, *device.unit, generation);
         else
             return Fail("bad device field \"" + field + "\"");
         return true;
+    }
+
+    // "FT_Name" or "FT_Name:STATUS": the device's call answers STATUS (4, the I/O error,
+    // unless given) without doing anything.
+    bool FailField(const std::string& value) {
+        const auto colon = value.find(':');
+        unsigned long status = FT_IO_ERROR;
+        if (colon != std::string::npos &&
+            (!ParseNumber(value.substr(colon + 1), status) || status == 0 || status > 0xFFFF))
+            return Fail("bad fail field \"" + value + "\"");
+        for (int call = 0; call < DriverCallCount; ++call)
+            if (value.substr(0, colon) == DriverCallName(static_cast<DriverCall>(call))) {
+                failures_.emplace_back(static_cast<DriverCall>(call),
+                                       static_cast<FT_STATUS>(status));
+                return true;
+            }
+        return Fail("bad fail field \"" + value + "\"");
     }
 
     bool UnitField(const std::string& key, const std::string& value, bool isNumber,
@@ -166,6 +189,8 @@ private:
             unit.faults.wrongChecksum = true;
         else if (key == "protocol" && isByte)
             unit.faults.protocolByte = static_cast<std::uint8_t>(number);
+        else if (key == "stubborn" && value.empty())
+            unit.faults.stubborn = true;
         else if (key == "deverror" && isByte)
             unit.faults.deviceError = static_cast<std::uint8_t>(number);
         else if (key == "unplug" && isNumber && number >= 1 && number <= 1000000)
@@ -177,6 +202,7 @@ private:
 
     std::string& error_;
     bool versionsGiven_ = false;
+    std::vector<std::pair<DriverCall, FT_STATUS>> failures_; // of the device being read
     std::set<DWORD> locations_;
 };
 

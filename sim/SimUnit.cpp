@@ -77,7 +77,7 @@ void ApplyFrame(UnitState& unit, const std::vector<std::uint8_t>& frame) {
         }
         return;
     }
-    if (code == PollCode || code > RegisterCount)
+    if (code == PollCode || code > RegisterCount || unit.faults.stubborn)
         return;
     const int offset = code - 1;
     const std::uint8_t value = frame[4];

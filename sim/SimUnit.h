@@ -20,6 +20,7 @@ struct UnitFaults {
     bool wrongChecksum = false;        // reply checksum off by one in its low byte
     std::uint8_t protocolByte = AcceptedProtocol;
     std::uint8_t deviceError = 0; // reply byte 15, under a valid checksum
+    bool stubborn = false;        // takes no one-register command over, answers all the same
     bool unplugMidReply = false;  // on the next frame: unplugged halfway through the reply
     // Above 0: counts the frames received down, and the frame that brings it to 0 sets
     // unplugMidReply. So 2 lets one turn through and pulls the unit out during the second.

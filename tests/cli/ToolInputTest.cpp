@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <sys/stat.h>
+
 namespace {
 
 const std::string Rack = "bus,instant;"
@@ -15,14 +18,16 @@ const std::string Rack = "bus,instant;"
                          "unit,serial=SV730104,variant=4,open;"
                          "unit,serial=SV730106,variant=1,badcrc;"
                          "unit,serial=SV730107,variant=1,deverror=3;"
-                         "unit,serial=SV730108,variant=1,protocol=0x41";
+                         "unit,serial=SV730108,variant=1,protocol=0x41;"
+                         "unit,serial=SV730109,variant=1,stubborn;"
+                         "unit,serial=SV730110,fail=FT_OpenEx";
 
 struct BadCase {
     const char* name;
     std::vector<std::string> args;
     int status;
     std::string message;           // what standard error must hold
-    std::vector<SentFrame> frames; // at most the first poll of the unit
+    std::vector<SentFrame> frames; // nothing that changes a unit
 };
 
 void PrintTo(const BadCase& c, std::ostream* os) {
@@ -45,8 +50,12 @@ const std::vector<SentFrame> Nothing;
 INSTANTIATE_TEST_SUITE_P(
     Usage, ToolBadInput,
     testing::Values(
-        BadCase{"no_command", {}, 1, "", Nothing},
-        BadCase{"unknown_command", {"reboot", "SV730101"}, 1, "", Nothing},
+        BadCase{"no_command", {}, 1, "orq-syv: name a command (see orq-syv --help)\n", Nothing},
+        BadCase{"unknown_command",
+                {"reboot", "SV730101"},
+                1,
+                "orq-syv: no command \"reboot\" (see orq-syv --help)\n",
+                Nothing},
         BadCase{"unknown_setting",
                 {"set", "SV730101", "colour=red"},
                 1,
@@ -56,22 +65,39 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{"gain_out_of_range",
                 {"set", "SV730101", "sdi-gain-1=121"},
                 1,
-                "sdi-gain-1: value out of range: \"121\"",
+                "sdi-gain-1: value out of range: \"121\" (-6.0 dB to 6.0 dB in steps of 0.1 dB)\n",
+                Nothing},
+        BadCase{"raw_gain_out_of_range",
+                {"set", "SV730101", "sdi-gain-1=raw:121"},
+                1,
+                "sdi-gain-1: value out of range: \"raw:121\"",
                 Nothing},
         BadCase{"gain_between_steps",
                 {"set", "SV730101", "sdi-gain-1=+1.55"},
                 1,
-                "sdi-gain-1: no gain step of the register's range",
+                "sdi-gain-1: between two gain steps: \"+1.55\" (-6.0 dB to 6.0 dB",
+                Nothing},
+        BadCase{"microphone_gain_between_steps",
+                {"set", "SV730101", "mic-gain-1=47.5"},
+                1,
+                "mic-gain-1: between two gain steps: \"47.5\" (23.00 dB to 70.25 dB in steps of "
+                "0.75 dB)\n",
                 Nothing},
         BadCase{"gain_beyond_range",
                 {"set", "SV730101", "ext-gain-1=+6.1 dB"},
                 1,
-                "ext-gain-1: no gain step of the register's range",
+                "ext-gain-1: value out of range: \"+6.1 dB\"",
                 Nothing},
         BadCase{"unknown_text",
                 {"set", "SV730101", "output-format=HD 1080i/61"},
                 1,
-                "output-format: no such value",
+                "output-format: no such value: \"HD 1080i/61\" (AUTO, SD 625i/50, SD 525i/59.94, "
+                "HD 1080i/60,",
+                Nothing},
+        BadCase{"unknown_text_lists_every_generations_choices",
+                {"set", "SV730101", "ext-source-1=EXT 5"},
+                1,
+                "SDI IN CH 15/16, TEST, EXT 1/2, EXT 3/4)\n",
                 Nothing},
         BadCase{"status_register",
                 {"set", "SV730101", "input-format=1"},
@@ -88,11 +114,20 @@ INSTANTIATE_TEST_SUITE_P(
                 1,
                 "loss-mode: no such value",
                 Nothing},
-        BadCase{"malformed_serial", {"show", "SV-7301"}, 1, "\"SV-7301\" is no unit", Nothing},
+        BadCase{"serial_too_long",
+                {"show", "SV73010112345678X"},
+                1,
+                "\"SV73010112345678X\" is no unit",
+                Nothing},
         BadCase{"malformed_location", {"show", "0x10G1"}, 1, "\"0x10G1\" is no unit", Nothing},
         BadCase{"location_too_wide", {"factory", "0x123456789"}, 1, "is no unit", Nothing},
         BadCase{"units_and_all", {"factory", "--all", "SV730101"}, 1, "not both", Nothing},
-        BadCase{"neither_units_nor_all", {"factory"}, 1, "not both", Nothing}),
+        BadCase{"neither_units_nor_all", {"factory"}, 1, "not both", Nothing},
+        BadCase{"expect_without_all",
+                {"factory", "SV730101", "--expect", "1"},
+                1,
+                "--expect goes with --all",
+                Nothing}),
     [](const testing::TestParamInfo<BadCase>& info) { return std::string(info.param.name); });
 
 INSTANTIATE_TEST_SUITE_P(
@@ -100,7 +135,7 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         // The unit's variant is known only from its first poll, which is all it gets.
         BadCase{"microphone_on_a_unit_without",
-                {"set", "SV730101", "bars=on", "mic-gain-1=3"},
+                {"set", "SV730101", "bars=on", "mic-gain-1=47"},
                 1,
                 "SV730101: mic-gain-1: not on a unit of this variant",
                 {Poll(0x1011)}},
@@ -128,6 +163,12 @@ INSTANTIATE_TEST_SUITE_P(
                 Nothing},
         BadCase{
             "stranger", {"factory", "A5XK3RJT"}, 2, "A5XK3RJT: not a unit of the family", Nothing},
+        BadCase{"open_fails", {"factory", "SV730110"}, 2, "SV730110: cannot be opened\n", Nothing},
+        BadCase{"value_not_taken",
+                {"set", "SV730109", "bars=on"},
+                3,
+                "SV730109: bars: not taken, kept OFF (0)\n",
+                {Poll(0x1018), Command(0x1018, 5, 1)}},
         BadCase{"crc", {"factory", "SV730106"}, 3, "SV730106: CRC Error\n", {Poll(0x1015)}},
         BadCase{
             "device_error", {"show", "SV730107"}, 3, "SV730107: Device Error: 3\n", {Poll(0x1016)}},
@@ -143,8 +184,9 @@ std::vector<std::uint8_t> GoodPreset() {
     return {bytes.begin(), bytes.end()};
 }
 
-// Preset files that fail a check: "Invalid File Format", status 4, no unit touched.
-TEST(ToolBadPreset, EveryFailedCheckIsAnInvalidFileFormat) {
+// Preset files that cannot be read say why, in the system's words; those that were read and fail
+// a check are an "Invalid File Format". Status 4, no unit touched.
+TEST(ToolBadPreset, AFileThatCannotBeReadSaysWhyAndOneThatFailsACheckIsAnInvalidFileFormat) {
     const std::string dir = ScratchDir();
     std::vector<std::pair<std::string, std::vector<std::uint8_t>>> files;
     std::vector<std::uint8_t> bytes = GoodPreset();
@@ -162,22 +204,66 @@ TEST(ToolBadPreset, EveryFailedCheckIsAnInvalidFileFormat) {
     files.emplace_back("reply_header", bytes);
     for (const auto& [name, content] : files)
         WriteBytes(dir + "/" + name, content);
-    files.emplace_back("missing", std::vector<std::uint8_t>{});
-    for (const auto& [name, content] : files) {
+    ASSERT_TRUE(std::filesystem::create_directory(dir + "/directory"));
+    ASSERT_EQ(mkfifo((dir + "/fifo").c_str(), 0600), 0);
+    const std::vector<std::pair<std::string, std::string>> why = {
+        {"short", "short: Invalid File Format"},
+        {"long", "long: Invalid File Format"},
+        {"empty", "empty: Invalid File Format"},
+        {"checksum_swapped", "checksum_swapped: Invalid File Format"},
+        {"reply_header", "reply_header: Invalid File Format"},
+        {"missing", "cannot read " + dir + "/missing: No such file or directory"},
+        {"directory", "cannot read " + dir + "/directory: Is a directory"},
+        {"fifo", "cannot read " + dir + "/fifo: not a regular file"},
+    };
+    for (const auto& [name, message] : why) {
         const std::string path = dir + "/" + name;
         const ToolRun run = RunTool({"load", path, "--all"}, Rack);
         EXPECT_EQ(run.status, 4) << name;
-        EXPECT_EQ(run.err, path + ": Invalid File Format\n") << name;
+        EXPECT_EQ(run.err, (message.starts_with("cannot") ? "" : dir + "/") + message + "\n");
         EXPECT_TRUE(run.frames.empty()) << name;
     }
+
+    const ToolRun shown = RunTool({"preset", "show", dir + "/checksum_swapped"}, Rack);
+    EXPECT_EQ(shown.status, 4);
+    EXPECT_EQ(shown.out.rfind("checksum: wrong\n", 0), 0u) << shown.out;
+    EXPECT_EQ(shown.err, dir + "/checksum_swapped: Invalid File Format\n");
 }
 
 TEST(ToolBadPreset, AFileThatCannotBeWrittenIsStatus4) {
     const std::string path = ScratchDir() + "/no/such/dir/x.orq730";
     const ToolRun run = RunTool({"save", "SV730101", path}, Rack);
     EXPECT_EQ(run.status, 4);
-    EXPECT_EQ(run.err, "SV730101: Cannot Save File\n");
+    EXPECT_EQ(run.err, "SV730101: Cannot Save File " + path + ": No such file or directory\n");
     EXPECT_EQ(run.frames, std::vector<SentFrame>{Poll(0x1011)});
+}
+
+// The test's shell leaves the signal as it is: the tool itself must not die of it.
+TEST(ToolBadPreset, ASizeLimitIsAFailedSaveThatLeavesTheOldFileAlone) {
+#if defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "the thread sanitizer's run-time writes a file before main: a size limit kills "
+                    "every program built with it";
+#endif
+    const std::string dir = ScratchDir();
+    const std::string path = dir + "/evening.orq730";
+    const std::vector<std::uint8_t> old(10, 0x55);
+    WriteBytes(path, old);
+    // Under the limit even the tool's output files could not grow: both go through a pipe.
+    const ToolRun run = RunTool({"save", "SV730101", path}, Rack,
+                                "{ (ulimit -f 0; exec {tool}); echo $? >{status}; } 2>&1 | "
+                                "cat >{err}");
+    EXPECT_EQ(run.status, 4);
+    EXPECT_EQ(run.err, "SV730101: Cannot Save File " + path + ": File too large\n");
+    EXPECT_EQ(ReadBytes(path), old);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir),
+                            std::filesystem::directory_iterator()),
+              1);
+}
+
+TEST(ToolOutput, AFailedWriteOnStandardOutputIsAnError) {
+    const ToolRun run = RunTool({"list"}, Rack, "{tool} >/dev/full 2>{err}; echo $? >{status}");
+    EXPECT_EQ(run.status, 4);
+    EXPECT_EQ(run.err, "orq-syv: standard output: No space left on device\n");
 }
 
 TEST(ToolSilentUnit, AUnitThatNeverAnswersIsAReadFailureWithTheTimeOutStatus) {

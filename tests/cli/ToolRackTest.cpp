@@ -36,13 +36,16 @@ std::string WritePreset() {
     return path;
 }
 
+// The unit open elsewhere is named and counts as not done; the one of another model is named
+// but does not count; the device that is no unit's is left out.
 TEST(ToolRack, LoadAllGivesEachVariantItsBlock) {
     const ToolRun run = RunTool({"load", WritePreset(), "--all"},
                                 "bus,instant; unit,variant=0; unit,variant=1,gen=2;"
                                 "device,serial=X1; unit,variant=2; unit,variant=3,gen=2;"
                                 "unit,variant=4; unit,variant=5,gen=2; unit,variant=5,open;"
                                 "unit,variant=1,model=731");
-    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, "SV731007: open in another program\nSV731008: not a unit of the family\n");
     const std::vector<SentFrame> expected = {
         Poll(0x1011), Block(0x1011, Received(false, false)),
         Poll(0x1012), Block(0x1012, Received(true, false)),
@@ -94,6 +97,151 @@ TEST(ToolRack, AUnitNotFoundDoesNotStopTheOthers) {
     EXPECT_EQ(run.out, "A: factory defaults loaded\nB: factory defaults loaded\n");
     EXPECT_EQ(run.err, "GONE: no such unit\n");
     EXPECT_EQ(run.frames.size(), 4u);
+}
+
+// What a run over a rack says, and its status: never a success for nothing done.
+struct RackCase {
+    const char* name;
+    std::string bus;
+    std::vector<std::string> args;
+    int status;
+    std::string out;
+    std::string err;
+};
+
+void PrintTo(const RackCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class ToolRackOutcome : public testing::TestWithParam<RackCase> {};
+
+TEST_P(ToolRackOutcome, SaysWhatWasDoneAndWhatNot) {
+    const RackCase& c = GetParam();
+    const ToolRun run = RunTool(c.args, "bus,instant;" + c.bus);
+    EXPECT_EQ(run.status, c.status);
+    EXPECT_EQ(run.out, c.out);
+    EXPECT_EQ(run.err, c.err);
+}
+
+const std::string Loaded = "factory defaults loaded\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    All, ToolRackOutcome,
+    testing::Values(
+        RackCase{"no_unit", "", {"factory", "--all"}, 2, "", "orq-syv: no unit found\n"},
+        RackCase{"every_unit_open_elsewhere",
+                 "unit,serial=A,open; unit,serial=B,open",
+                 {"factory", "--all"},
+                 2,
+                 "",
+                 "A: open in another program\nB: open in another program\n"
+                 "orq-syv: no unit found\n"},
+        RackCase{"only_strangers",
+                 "unit,serial=A,model=731",
+                 {"factory", "--all"},
+                 2,
+                 "",
+                 "A: not a unit of the family\norq-syv: no unit found\n"},
+        RackCase{"a_stranger_does_not_count",
+                 "unit,serial=A; unit,serial=B,model=731",
+                 {"factory", "--all"},
+                 0,
+                 "A: " + Loaded,
+                 "B: not a unit of the family\n"},
+        RackCase{"fewer_units_than_expected",
+                 "unit,serial=A; unit,serial=B,model=731",
+                 {"factory", "--all", "--expect", "2"},
+                 2,
+                 "A: " + Loaded,
+                 "B: not a unit of the family\norq-syv: 1 units found, 2 expected\n"},
+        RackCase{"an_expected_unit_missing",
+                 "unit,serial=A; unit,serial=B",
+                 {"factory", "--all", "--expect", "A,C,0x1012"},
+                 2,
+                 "A: " + Loaded + "B: " + Loaded,
+                 "C: no such unit\n"},
+        RackCase{"list_with_an_expected_unit_missing",
+                 "unit,serial=A; unit,serial=B,open",
+                 {"list", "--expect", "B,C"},
+                 2,
+                 "ORQ-SYV-730\tA\t0x1011\tvariant 0\tgeneration 1\tsoftware 1.4\tfpga 1.2  "
+                 "07.12.09\n",
+                 "C: no such unit\n"},
+        RackCase{"a_serial_two_units_share",
+                 "unit,serial=A; unit,serial=A; unit,serial=B",
+                 {"factory", "B", "A"},
+                 1,
+                 "",
+                 "A: 2 units have this serial number; name one by its location: 0x1011, "
+                 "0x1012\n"},
+        RackCase{"shared_serials_named_by_location",
+                 "unit,serial=A; unit,serial=A",
+                 {"factory", "--all"},
+                 0,
+                 "0x1011: " + Loaded + "0x1012: " + Loaded,
+                 ""},
+        RackCase{"a_unit_named_twice_is_done_once",
+                 "unit,serial=A; unit,serial=B",
+                 {"factory", "A", "0x1011", "B", "A"},
+                 0,
+                 "A: " + Loaded + "B: " + Loaded,
+                 ""},
+        // The first unit's answer takes 2 s to fail, the second's a moment: printed as named.
+        RackCase{"printed_in_the_order_named",
+                 "unit,serial=S,silent; unit,serial=A",
+                 {"factory", "S", "A", "--json"},
+                 3,
+                 "{\"unit\":\"S\",\"serial\":\"S\",\"location\":\"0x1011\",\"outcome\":"
+                 "\"skipped\",\"message\":\"USB Connection Read Failed (IO_error = 32)\","
+                 "\"status\":3}\n"
+                 "{\"unit\":\"A\",\"serial\":\"A\",\"location\":\"0x1012\",\"outcome\":"
+                 "\"done\",\"message\":\"factory defaults loaded\",\"status\":0,\"changed\":{}}\n",
+                 "S: USB Connection Read Failed (IO_error = 32)\n"}),
+    [](const testing::TestParamInfo<RackCase>& info) { return std::string(info.param.name); });
+
+// A rack brought to its rack file: the unit that matches is left alone, the other loaded, the
+// missing one reported; the presets' paths are taken from the rack file's directory.
+TEST(ToolApply, BringsTheRackToItsFileAndLeavesMatchingUnitsAlone) {
+    const std::string preset = WritePreset();
+    const std::string dir = preset.substr(0, preset.rfind('/'));
+    const PresetFileBytes factory = PresetBytes(FactoryDefaultBlock());
+    WriteBytes(dir + "/factory.orq730", {factory.begin(), factory.end()});
+    const std::string text = "# the evening rack\n"
+                             "A  \"Studio A\"  factory.orq730\n"
+                             "\n"
+                             "B  studio-b  " +
+                             preset +
+                             "   # absolute\n"
+                             "C  spare  factory.orq730\n";
+    WriteBytes(dir + "/rack.txt", {text.begin(), text.end()});
+    const std::string bus = "bus,instant; unit,serial=A,variant=4; unit,serial=B,variant=4";
+
+    const ToolRun dry = RunTool({"apply", dir + "/rack.txt", "--dry-run"}, bus);
+    EXPECT_EQ(dry.status, 2);
+    EXPECT_EQ(
+        dry.out.rfind("A (Studio A): already set\nB (studio-b): output-format: AUTO (0) -> ", 0),
+        0u)
+        << dry.out;
+    EXPECT_NE(dry.out.find("\nB (studio-b): bars: OFF (0) -> ON (1)\n"), std::string::npos);
+    EXPECT_EQ(dry.frames, (std::vector<SentFrame>{Poll(0x1011), Poll(0x1012)}));
+
+    const ToolRun run = RunTool({"apply", dir + "/rack.txt"}, bus);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.out, "A (Studio A): already set\nB (studio-b): preset loaded\n");
+    EXPECT_EQ(run.err, "C (spare): no such unit\n");
+    EXPECT_EQ(run.frames, (std::vector<SentFrame>{Poll(0x1011), Poll(0x1012),
+                                                  Block(0x1012, Received(true, true))}));
+}
+
+TEST(ToolApply, ABadRackFileSaysWhereAndSendsNothing) {
+    const std::string preset = WritePreset();
+    const std::string dir = preset.substr(0, preset.rfind('/'));
+    const std::string text = "A  left  " + preset + "\nB  \"right  x.orq730\n";
+    WriteBytes(dir + "/rack.txt", {text.begin(), text.end()});
+    const ToolRun run = RunTool({"apply", dir + "/rack.txt"}, "bus,instant; unit,serial=A");
+    EXPECT_EQ(run.status, 4);
+    EXPECT_EQ(run.err, dir + "/rack.txt:2: a unit's line is SERIAL LABEL PRESET-FILE\n");
+    EXPECT_TRUE(run.frames.empty());
 }
 
 } // namespace

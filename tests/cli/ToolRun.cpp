@@ -2,11 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <sys/wait.h>
 
 namespace {
 
@@ -55,6 +55,15 @@ std::string FreshDir(const std::string& kind) {
     return dir.string();
 }
 
+// `text` with every {key} replaced by its value.
+std::string Filled(std::string text, const std::vector<std::pair<std::string, std::string>>& keys) {
+    for (const auto& [key, value] : keys)
+        for (auto at = text.find(key); at != std::string::npos;
+             at = text.find(key, at + value.size()))
+            text.replace(at, key.size(), value);
+    return text;
+}
+
 } // namespace
 
 std::string ScratchDir() {
@@ -62,21 +71,29 @@ std::string ScratchDir() {
 }
 
 ToolRun RunTool(const std::vector<std::string>& args, const std::string& bus,
-                const std::string& prefix) {
+                const std::string& shape) {
     const std::string dir = FreshDir("run");
-    std::string command = "ORQ_SYV_D2XX=" + Quoted(ORQ_SYV_SIM_LIBRARY) +
-                          " ORQ_SYV_SIM=" + Quoted(bus) +
-                          " ORQ_SYV_SIM_FRAMES=" + Quoted(dir + "/frames") + " " + prefix + " " +
-                          Quoted(ORQ_SYV_TOOL);
+    std::string tool =
+        "env ORQ_SYV_D2XX=" + Quoted(ORQ_SYV_SIM_LIBRARY) + " ORQ_SYV_SIM=" + Quoted(bus) +
+        " ORQ_SYV_SIM_FRAMES=" + Quoted(dir + "/frames") + " " + Quoted(ORQ_SYV_TOOL);
     for (const std::string& arg : args)
-        command += " " + Quoted(arg);
-    command += " >" + Quoted(dir + "/out") + " 2>" + Quoted(dir + "/err");
-    const int raw = std::system(command.c_str());
+        tool += " " + Quoted(arg);
+    const std::string command = Filled(shape, {{"{tool}", tool},
+                                               {"{out}", Quoted(dir + "/out")},
+                                               {"{err}", Quoted(dir + "/err")},
+                                               {"{status}", Quoted(dir + "/status")}});
+    // The status is the tool's, from its file; the shell's own says nothing more.
+    const int shell = std::system(command.c_str());
+    static_cast<void>(shell);
     ToolRun run;
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    const std::string status = Slurp(dir + "/status");
+    run.status = status.empty() ? -1 : std::stoi(status);
     run.out = Slurp(dir + "/out");
     run.err = Slurp(dir + "/err");
     run.frames = ReadFrames(dir + "/frames");
+    std::stable_sort(
+        run.frames.begin(), run.frames.end(),
+        [](const SentFrame& a, const SentFrame& b) { return a.location < b.location; });
     return run;
 }
 

@@ -19,13 +19,19 @@ struct ToolRun {
     int status = -1;
     std::string out;
     std::string err;
-    std::vector<SentFrame> frames; // in the order the units received them
+    // Unit by unit in location order, each unit's frames in the order it received them: units
+    // worked on at once interleave on the wire.
+    std::vector<SentFrame> frames;
 };
 
-// `args` are passed as they are, each one word. `bus` is the ORQ_SYV_SIM text. `prefix` runs
-// the tool under another command (`timeout -s INT 1`, say).
+// How the tool is run: a shell command in which {tool} is the tool with its environment and
+// arguments, {out}, {err} and {status} the files that become the run's fields (the status
+// file holds the exit status as `echo $?` writes it).
+inline const std::string PlainRun = "{tool} >{out} 2>{err}; echo $? >{status}";
+
+// `args` are passed as they are, each one word. `bus` is the ORQ_SYV_SIM text.
 ToolRun RunTool(const std::vector<std::string>& args, const std::string& bus,
-                const std::string& prefix = {});
+                const std::string& shape = PlainRun);
 
 // A scratch directory of the test's own, emptied first.
 std::string ScratchDir();
