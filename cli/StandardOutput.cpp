@@ -1,8 +1,10 @@
 #include "StandardOutput.h"
 
 #include <cerrno>
-#include <poll.h>
 #include <unistd.h>
+#if !defined(_WIN32)
+#include <poll.h>
+#endif
 
 namespace {
 
@@ -38,8 +40,13 @@ int OutputError() {
 }
 
 bool OutputHungUp() {
+#if defined(_WIN32)
+    // Windows tells of a pipe whose reader has gone only at the next write.
+    return false;
+#else
     pollfd out{STDOUT_FILENO, 0, 0};
     return poll(&out, 1, 0) == 1 && (out.revents & (POLLERR | POLLHUP)) != 0;
+#endif
 }
 
 std::string JsonText(const nlohmann::ordered_json& json, int indent) {

@@ -176,9 +176,12 @@ ExitStatus Run(CLI::App& app, const Arguments& args) {
 
 int main(int argc, char** argv) {
     // A reader that has gone is a failed write, and a file-size limit a failed save, rather than
-    // signals that end the tool with a unit open or a temporary file left behind.
+    // signals that end the tool with a unit open or a temporary file left behind. Windows has
+    // neither signal: there both are failed writes already.
+#if !defined(_WIN32)
     std::signal(SIGPIPE, SIG_IGN);
     std::signal(SIGXFSZ, SIG_IGN);
+#endif
 
     CLI::App app{"Settings of ORQ-SYV-730 units: list, show, set, presets, watch.", "orq-syv"};
     app.set_version_flag("--version", "orq-syv " ORQ_SYV_VERSION);
