@@ -34,8 +34,9 @@ int ProgramEntry(QApplication& app) {
         return 0;
     }
 
+    // The application's name only: a display name would be appended to every window's title
+    // that does not end with it ("ORQ-SYV Settings v1.1 - ORQ-SYV Settings").
     app.setApplicationName(ApplicationTitle);
-    app.setApplicationDisplayName(ApplicationTitle);
     app.setWindowIcon(ApplicationIcon());
 
     // Without a driver every driver call fails, and the device list says so.

@@ -48,7 +48,7 @@ HEADLESS_PACKAGES=(xvfb xauth)
 # works the program on a display of its own (the keyboard, screenshots, the fonts it draws with).
 WINDOWS_PACKAGES=(cmake ninja-build g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix googletest
     libcli11-dev nlohmann-json3-dev wine wine64 wine32:i386 librsvg2-bin imagemagick nsis xvfb
-    xauth x11-utils xdotool python3 python3-xlib fonts-dejavu-core)
+    xauth x11-utils xdotool python3 python3-xlib fonts-dejavu-core fonts-wine)
 # What building the Debian package (the icon's sizes are rendered with rsvg-convert), checking it
 # and installing it into a fresh root need.
 PACKAGE_PACKAGES=(dpkg-dev file lintian desktop-file-utils appstream debootstrap librsvg2-bin)

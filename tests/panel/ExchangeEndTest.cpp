@@ -162,7 +162,9 @@ public:
     CommaLocale() : qtLocale_(QLocale()) {
         if (const char* current = std::setlocale(LC_ALL, nullptr))
             cLocale_ = current;
-        available = std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr;
+        // Its name on glibc, then on Windows.
+        available = std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr ||
+                    std::setlocale(LC_ALL, "German_Germany.1252") != nullptr;
         QLocale::setDefault(QLocale(QLocale::German));
     }
     ~CommaLocale() {

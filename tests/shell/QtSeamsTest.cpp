@@ -99,7 +99,8 @@ TEST_F(QtSeamsTest, OpenDialogShowsThePresetFilterAndReturnsTheChosenFile) {
         EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptOpen);
         EXPECT_EQ(dialog->fileMode(), QFileDialog::ExistingFile);
         EXPECT_EQ(dialog->defaultSuffix(), "orq730");
-        EXPECT_EQ(dialog->directory().absolutePath().toStdString(), dir.Path.string());
+        EXPECT_EQ(QDir::toNativeSeparators(dialog->directory().absolutePath()).toStdString(),
+                  dir.Path.string());
         auto* types = dialog->findChild<QComboBox*>("fileTypeCombo");
         EXPECT_EQ(types ? types->currentText() : "", "ORQ-SYV-730 Settings (*.orq730)");
         // Only preset files are listed.

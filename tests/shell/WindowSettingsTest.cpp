@@ -108,7 +108,7 @@ TEST_F(WindowSettings, APathThatIsGoneLeavesThePresetDirectoryWhereItWas) {
 
     WriteFile(SettingsFile, "[WINDOW]\r\nPATH=" + kept + "\r\n");
     Window();
-    EXPECT_EQ(PresetDir, kept + "/") << "a delimiter is appended";
+    EXPECT_EQ(PresetDir, kept + PathDelimiter) << "the system's delimiter is appended";
     window.reset();
 
     PresetDir = AppDir;

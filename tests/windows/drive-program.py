@@ -107,7 +107,8 @@ hook = os.path.join(SHOTS, "list-hook.png")
 status = ended(start(ORQ_SYV_SCREENSHOT=windows_path(hook)), 60)
 if status != 0 or not os.path.exists(hook) or os.path.getsize(hook) < 2000:
     fail("the screenshot hook gave no picture (exit status %d)" % status)
-os.remove(SETTINGS) if os.path.exists(SETTINGS) else None
+if os.path.exists(SETTINGS):
+    os.remove(SETTINGS)
 
 program = start()
 focus_window(LIST_TITLE, 60)
@@ -115,14 +116,6 @@ focus_window(LIST_TITLE, 60)
 wait_for("the probe's poll", lambda: polls() >= 1)
 time.sleep(1)
 screenshot("list.png")
-key("Down", "Return")
-
-# The panel: the worker polls the unit.
-focus_window(PANEL_TITLE)
-probes = polls()
-wait_for("the worker's polls", lambda: polls() > probes + 2)
-time.sleep(0.5)
-screenshot("panel.png")
 
 # A second copy says that one runs, and ends, while the first goes on.
 second = start()
@@ -133,6 +126,16 @@ if ended(second) != 0:
     fail("the second copy did not end with status 0")
 if program.poll() is not None:
     fail("the first copy ended with the second")
+
+focus_window(LIST_TITLE)
+key("Down", "Return")
+
+# The panel: the worker polls the unit.
+focus_window(PANEL_TITLE)
+probes = polls()
+wait_for("the worker's polls", lambda: polls() > probes + 2)
+time.sleep(0.5)
+screenshot("panel.png")
 
 # A menu choice: the fourth item down is "HD 1080i/60".
 focus_window(PANEL_TITLE)
