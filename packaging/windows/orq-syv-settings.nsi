@@ -48,21 +48,20 @@ Function un.onInit
   !insertmacro RegistryView
 FunctionEnd
 
-; Every file the installer puts in the folder; the uninstaller removes exactly these.
+; Every file the installer puts in the folder, each given to the macro `action`; the uninstaller
+; removes exactly these.
 !macro Files action
-  ${action} "orq-syv-settings.exe"
-  ${action} "orq-syv-settings-sim.exe"
-  ${action} "orq-syv.exe"
-  ${action} "d2xxsim.dll"
-  ${action} "orq-syv-settings.ico"
-  ${action} "LICENSE.txt"
-  ${action} "user-guide.txt"
+  !insertmacro ${action} "orq-syv-settings.exe"
+  !insertmacro ${action} "orq-syv-settings-sim.exe"
+  !insertmacro ${action} "orq-syv.exe"
+  !insertmacro ${action} "d2xxsim.dll"
+  !insertmacro ${action} "orq-syv-settings.ico"
+  !insertmacro ${action} "LICENSE.txt"
+  !insertmacro ${action} "user-guide.txt"
 !macroend
-!define InstallFile "!insertmacro InstallFile"
 !macro InstallFile name
   File "${STAGE}/${name}"
 !macroend
-!define RemoveFile "!insertmacro RemoveFile"
 !macro RemoveFile name
   Delete "$INSTDIR\${name}"
 !macroend
@@ -70,7 +69,7 @@ FunctionEnd
 Section
   SetShellVarContext all
   SetOutPath "$INSTDIR"
-  !insertmacro Files ${InstallFile}
+  !insertmacro Files InstallFile
   WriteUninstaller "$INSTDIR\uninstall.exe"
   CreateShortcut "$SMPROGRAMS\${PRODUCT}.lnk" "$INSTDIR\orq-syv-settings.exe"
   CreateShortcut "$SMPROGRAMS\${PRODUCT} (simulated units).lnk" \
@@ -90,7 +89,7 @@ Section Uninstall
   SetShellVarContext all
   Delete "$SMPROGRAMS\${PRODUCT}.lnk"
   Delete "$SMPROGRAMS\${PRODUCT} (simulated units).lnk"
-  !insertmacro Files ${RemoveFile}
+  !insertmacro Files RemoveFile
   ; A program folder that the user may write to holds the settings file beside the program.
   Delete "$INSTDIR\orq-syv-settings.dat"
   Delete "$INSTDIR\uninstall.exe"
