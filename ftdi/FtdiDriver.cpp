@@ -220,20 +220,8 @@ template <typename... Args, FT_STATUS (*Entry)(Args...)> struct Guarded<Entry> {
 };
 
 constexpr D2xxApi Table = {
-    Guarded<CreateDeviceInfoList>::Call,
-    Guarded<GetDeviceInfoList>::Call,
-    Guarded<OpenEx>::Call,
-    Guarded<Close>::Call,
-    Guarded<ResetDevice>::Call,
-    Guarded<SetBaudRate>::Call,
-    Guarded<SetDataCharacteristics>::Call,
-    Guarded<SetFlowControl>::Call,
-    Guarded<SetTimeouts>::Call,
-    Guarded<Purge>::Call,
-    Guarded<GetQueueStatus>::Call,
-    Guarded<GetStatus>::Call,
-    Guarded<Read>::Call,
-    Guarded<Write>::Call,
+#define D2XX_ENTRY(name, parameters, arguments) Guarded<name>::Call,
+#include "D2xxEntryPoints.h"
 };
 
 } // namespace
