@@ -62,6 +62,11 @@ const D2xxApi& CurrentD2xxApi() {
     return ApiInUse();
 }
 
+std::string DriverFailureReason() {
+    const char* reason = ApiInUse().LastFailure ? ApiInUse().LastFailure() : nullptr;
+    return reason ? reason : "";
+}
+
 void SetLinkErrorOwner(WindowOwner owner) {
     ErrorOwner() = owner;
 }

@@ -14,6 +14,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -91,6 +92,11 @@ inline constexpr const char* DeviceTypeNames[10] = {
 // is copied.
 void SetD2xxApi(const D2xxApi& api);
 const D2xxApi& CurrentD2xxApi();
+
+// Why the calling thread's last driver call failed, as the table's LastFailure tells it: "" when
+// the driver has no LastFailure or knew no more than the status. Asked right after the failing
+// call, on the thread that made it.
+std::string DriverFailureReason();
 
 // The window that owns the error boxes: the one whose work the driver calls serve while the
 // boxes are on (the device list, which probes and opens units). None until it is set.

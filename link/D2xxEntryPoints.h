@@ -92,3 +92,11 @@ D2XX_ENTRY(Write, (FT_HANDLE handle, void* buffer, DWORD bytesToWrite, DWORD* by
 
 #undef D2XX_ENTRY
 
+// One more entry point, outside the vendor's interface and optional: only the open driver has
+// it, and the program asks for it when it loads a driver. It is `const char* FT_API
+// D2XX_LAST_FAILURE()`, and returns why the calling thread's last call of an entry point failed,
+// as far as the driver knows more than the status says (the system's or libftdi's words, with the
+// device node they concern): one line of text, never null, "" after a call that succeeded or
+// whose failure the status tells whole. The text is the driver's, valid until the calling
+// thread's next call into the driver.
+#define D2XX_LAST_FAILURE OrqSyv_LastFailure

@@ -147,6 +147,8 @@ DriverLoad LoadD2xxDriver() {
         return load;
     }
 
+    api.LastFailure =
+        reinterpret_cast<decltype(api.LastFailure)>(FindEntry(library, D2xxLastFailureName));
     // The library handle is dropped on purpose: the entry points are used until the end.
     load.api = api;
     load.loaded = true;

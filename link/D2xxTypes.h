@@ -109,10 +109,12 @@ static_assert(sizeof(FT_DEVICE_LIST_INFO_NODE) == (sizeof(void*) == 4 ? 100 : 10
 
 // The fourteen driver entry points (D2xxEntryPoints.h), in the driver's own call shapes. Every
 // entry point of a table in use is non-null: an unloaded or incomplete driver is replaced by a
-// table whose entries answer FT_OTHER_ERROR.
+// table whose entries answer FT_OTHER_ERROR. LastFailure is the driver's optional
+// D2XX_LAST_FAILURE, null when the driver has none.
 struct D2xxApi {
 #define D2XX_ENTRY(name, parameters, arguments) FT_STATUS(FT_API* name) parameters;
 #include "D2xxEntryPoints.h"
+    const char*(FT_API* LastFailure)() = nullptr;
 };
 
 // The exported names of the entry points, in the order of the D2xxApi members.
@@ -121,3 +123,10 @@ inline constexpr const char* D2xxEntryNames[] = {
 #include "D2xxEntryPoints.h"
 };
 inline constexpr std::size_t D2xxEntryCount = std::size(D2xxEntryNames);
+
+#define D2XX_NAME_TEXT(name) #name
+#define D2XX_NAME_OF(name) D2XX_NAME_TEXT(name)
+// The exported name of the optional entry point.
+inline constexpr const char* D2xxLastFailureName = D2XX_NAME_OF(D2XX_LAST_FAILURE);
+#undef D2XX_NAME_OF
+#undef D2XX_NAME_TEXT

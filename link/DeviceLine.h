@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstddef>
+#include <string>
 
 class DeviceLine final : public LinkLine {
 public:
@@ -40,7 +41,12 @@ public:
 
     void SilenceErrors() override {}
 
+    std::string FailureReason() const override { return failureReason_; }
+
 private:
+    // `status`, with the driver's reason kept when it is a failure.
+    FT_STATUS Noted(FT_STATUS status);
+
     FT_HANDLE handle_ = nullptr;
     std::int32_t status_ = 0;
     DWORD rxQueueBytes_ = 0;
@@ -48,4 +54,5 @@ private:
     DWORD eventStatus_ = 0;
     std::array<std::uint8_t, BufferSize> in_{};
     std::array<std::uint8_t, BufferSize> out_{};
+    std::string failureReason_;
 };

@@ -8,6 +8,7 @@
 #include "D2xxTypes.h"
 
 #include <cstdint>
+#include <string>
 
 // Transfer statuses that the users of a line store themselves, beyond the driver's statuses.
 inline constexpr std::int32_t LinkShortTransfer = 31; // the driver moved fewer bytes than asked
@@ -51,6 +52,11 @@ public:
 
     // From here on no driver failure of this line shows a dialog.
     virtual void SilenceErrors() = 0;
+
+    // Why the last driver call of this line that failed did, as the driver tells it
+    // (DriverFailureReason); "" when none failed or the driver told no more than the status.
+    // The module line keeps none: the program's windows show the described texts alone.
+    virtual std::string FailureReason() const = 0;
 };
 
 // The link layer's module state as a line: every call is the link layer's operation of that
