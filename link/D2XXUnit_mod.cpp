@@ -1,6 +1,7 @@
 #include "D2XXUnit_mod.h"
 
 #include "D2xxLoader.h"
+#include "FrameTrace.h"
 #include "MessageSeam.h"
 
 #include <algorithm>
@@ -37,6 +38,9 @@ D2xxApi& ApiInUse() {
     static D2xxApi api = UnloadedD2xxApi();
     return api;
 }
+
+// The location of the device last opened, for the frame trace; used as DeviceHandle is.
+DWORD OpenLocation = 0;
 
 WindowOwner& ErrorOwner() {
     static WindowOwner owner;
@@ -86,6 +90,7 @@ void ReportLinkError(std::string_view name, FT_STATUS status) {
 
 FT_STATUS Open_USB_Device_By_Device_Location(DWORD location) {
     void* locationArg = reinterpret_cast<void*>(static_cast<std::uintptr_t>(location));
+    OpenLocation = location;
     return Reported("Open_USB_Device_By_Device_Location",
                     ApiInUse().OpenEx(locationArg, FT_OPEN_BY_LOCATION, &DeviceHandle));
 }
@@ -96,8 +101,8 @@ FT_STATUS LinkClose() {
 
 DWORD LinkRead(DWORD count) {
     DWORD bytesRead = 0;
-    const FT_STATUS status =
-        ApiInUse().Read(DeviceHandle, InBuffer, BufferCount(count), &bytesRead);
+    const FT_STATUS status = Transfer(TransferDirection::Receive, DeviceHandle, OpenLocation,
+                                      InBuffer, BufferCount(count), bytesRead);
     LinkStatus = static_cast<std::int32_t>(status);
     ReportLinkError("FT_Read", status);
     return bytesRead;
@@ -105,8 +110,8 @@ DWORD LinkRead(DWORD count) {
 
 DWORD LinkWrite(DWORD count) {
     DWORD bytesWritten = 0;
-    const FT_STATUS status =
-        ApiInUse().Write(DeviceHandle, OutBuffer, BufferCount(count), &bytesWritten);
+    const FT_STATUS status = Transfer(TransferDirection::Send, DeviceHandle, OpenLocation,
+                                      OutBuffer, BufferCount(count), bytesWritten);
     LinkStatus = static_cast<std::int32_t>(status);
     ReportLinkError("FT_Write", status);
     return bytesWritten;

@@ -117,7 +117,7 @@ FT_STATUS LinkClose();
 
 // FT_Read of `count` bytes into the start of InBuffer; "FT_Read". Stores the driver status in
 // LinkStatus and returns the number of bytes read, which means nothing when LinkStatus is
-// nonzero. A count above LinkBufferSize is cut to it.
+// nonzero. A count above LinkBufferSize is cut to it. Both transfers are traced (FrameTrace.h).
 DWORD LinkRead(DWORD count);
 // FT_Write of the first `count` bytes of OutBuffer; "FT_Write". Stores the driver status in
 // LinkStatus and returns the number of bytes written, as LinkRead.

@@ -1,6 +1,7 @@
 #include "DeviceLine.h"
 
 #include "D2XXUnit_mod.h"
+#include "FrameTrace.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -21,6 +22,7 @@ FT_STATUS DeviceLine::Noted(FT_STATUS status) {
 
 FT_STATUS DeviceLine::Open(DWORD location) {
     void* locationArg = reinterpret_cast<void*>(static_cast<std::uintptr_t>(location));
+    location_ = location;
     return Noted(CurrentD2xxApi().OpenEx(locationArg, FT_OPEN_BY_LOCATION, &handle_));
 }
 
@@ -71,13 +73,13 @@ DWORD DeviceLine::Write(const std::uint8_t* bytes, DWORD count) {
     std::copy_n(bytes, count, out_.begin());
     DWORD written = 0;
     status_ = static_cast<std::int32_t>(
-        Noted(CurrentD2xxApi().Write(handle_, out_.data(), count, &written)));
+        Noted(Transfer(TransferDirection::Send, handle_, location_, out_.data(), count, written)));
     return written;
 }
 
 DWORD DeviceLine::Read(DWORD count) {
     DWORD read = 0;
-    status_ = static_cast<std::int32_t>(
-        Noted(CurrentD2xxApi().Read(handle_, in_.data(), Cut(count), &read)));
+    status_ = static_cast<std::int32_t>(Noted(
+        Transfer(TransferDirection::Receive, handle_, location_, in_.data(), Cut(count), read)));
     return read;
 }

@@ -48,6 +48,7 @@ private:
     FT_STATUS Noted(FT_STATUS status);
 
     FT_HANDLE handle_ = nullptr;
+    DWORD location_ = 0; // of the last open, for the frame trace
     std::int32_t status_ = 0;
     DWORD rxQueueBytes_ = 0;
     DWORD txQueueBytes_ = 0;

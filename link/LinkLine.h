@@ -36,8 +36,9 @@ public:
     virtual DWORD RxQueueBytes() const = 0;
 
     // Puts `count` bytes from `bytes` at the start of the line's transmit buffer and writes them
-    // (a count beyond the buffer is cut to it). Stores the driver status as Status() and returns
-    // the count written, which means nothing when the status is nonzero.
+    // (a count beyond the buffer is cut to it); both transfers are traced (FrameTrace.h). Stores
+    // the driver status as Status() and returns the count written, which means nothing when the
+    // status is nonzero.
     virtual DWORD Write(const std::uint8_t* bytes, DWORD count) = 0;
     // Reads `count` bytes to the start of the line's receive buffer, Received(); Status() and
     // the result as Write.
