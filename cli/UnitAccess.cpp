@@ -9,6 +9,12 @@ namespace {
 // 1 ms: a command is paced by its reply waits.
 constexpr std::chrono::microseconds ToolStep{100};
 
+// `text`, and after it the driver's reason for the line's last failure when it told one.
+std::string WithDriverReason(const std::string& text, const LinkLine& line) {
+    const std::string reason = line.FailureReason();
+    return reason.empty() ? text : text + ": " + reason;
+}
+
 const char* OutcomeWord(const UnitOutcome& outcome) {
     if (!outcome.reached)
         return "skipped";
@@ -54,7 +60,7 @@ template <typename Frame> ExitStatus UnitAtHand::TurnOf(const Frame& frame) {
     std::uint8_t deviceError = 0;
     const WorkerResult result = session.Turn(frame, reply, deviceError);
     if (result != ResultNone) {
-        Fail(ExchangeFailureText(result, line_.Status(), deviceError));
+        Fail(ExchangeFailureText(result, line_.Status(), deviceError, line_));
         return ExitExchange;
     }
     reply_ = reply;
@@ -75,7 +81,7 @@ UnitOutcome Visit(const Target& target, const UnitWork& work, bool every) {
     if (!target.problem.empty()) {
         unit.Fail(target.problem);
     } else if (!OpenForExchange(target.location, unit.line_)) {
-        unit.Fail("cannot be opened");
+        unit.Fail(WithDriverReason("cannot be opened", unit.line_));
     } else {
         status = unit.Turn(BuildCommandFrame(PollCode, 0));
         if (status == ExitDone) {
@@ -116,12 +122,16 @@ std::vector<UnitOutcome> RunOnTargets(const std::vector<Target>& targets, const 
 }
 
 std::string ExchangeFailureText(WorkerResult result, std::int32_t linkStatus,
-                                std::uint8_t deviceError) {
+                                std::uint8_t deviceError, const LinkLine& line) {
     const std::string text = ExchangeErrorText(result, linkStatus, deviceError);
     // The message box's empty line between the text and the driver status becomes one space.
     const std::string gap = "\r\n\r\n";
     const std::size_t at = text.find(gap);
     if (at == std::string::npos)
         return text;
-    return text.substr(0, at) + " " + text.substr(at + gap.size());
+    const std::string joined = text.substr(0, at) + " " + text.substr(at + gap.size());
+    // Only a status the driver answered has a reason of the driver's.
+    const bool driverFailed =
+        linkStatus != FT_OK && linkStatus != LinkShortTransfer && linkStatus != LinkReplyTimeout;
+    return driverFailed ? WithDriverReason(joined, line) : joined;
 }

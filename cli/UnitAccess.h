@@ -76,6 +76,7 @@ UnitOutcome Visit(const Target& target, const UnitWork& work, bool every);
 std::vector<UnitOutcome> RunOnTargets(const std::vector<Target>& targets, const UnitWork& work,
                                       const RunOptions& options);
 
-// The panel's text of a failed exchange on one line.
+// The panel's text of a failed exchange on one line, ended with the driver's reason when the
+// driver failed and `line` keeps one.
 std::string ExchangeFailureText(WorkerResult result, std::int32_t linkStatus,
-                                std::uint8_t deviceError);
+                                std::uint8_t deviceError, const LinkLine& line);

@@ -101,8 +101,8 @@ ExitStatus WatchCommand(const UnitRef& ref, bool json, std::optional<unsigned> c
         worker.Stop();
         if (worker.StoppedByRequest || worker.ExitResult == ResultNone)
             return ExitDone;
-        unit.Fail(
-            ExchangeFailureText(worker.ExitResult, worker.ExitLinkStatus, worker.DeviceError));
+        unit.Fail(ExchangeFailureText(worker.ExitResult, worker.ExitLinkStatus, worker.DeviceError,
+                                      unit.Line()));
         return ExitExchange;
     });
 }

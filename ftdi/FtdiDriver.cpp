@@ -4,6 +4,7 @@
 // FT_INVALID_HANDLE instead of reaching another device.
 #include "FtdiDriver.h"
 
+#include "Failure.h"
 #include "SysfsDevices.h"
 #include "TextField.h"
 #include "TtyHandle.h"
@@ -129,7 +130,11 @@ FT_STATUS OpenEx(void* arg1, DWORD flags, FT_HANDLE* handle) {
     Driver& driver = TheDriver();
     // Held through the open, so that two threads cannot both open one device.
     std::lock_guard lock(driver.mutex);
-    if (device->claimed || driver.TokenOf(location))
+    if (device->claimed) {
+        ftdi::NoteFailure(ftdi::DeviceNode(*device), "held by another driver or program");
+        return FT_DEVICE_NOT_OPENED;
+    }
+    if (driver.TokenOf(location))
         return FT_DEVICE_NOT_OPENED;
     const std::uint8_t latency = ftdi::LatencyTimerSetting(std::getenv("ORQ_SYV_FTDI_LATENCY"));
     std::unique_ptr<Handle> opened;
@@ -199,16 +204,19 @@ FT_STATUS Write(FT_HANDLE token, void* buffer, DWORD count, DWORD* bytesWritten)
     return OnHandle(token, [&](Handle& h) { return h.Write(buffer, count, bytesWritten); });
 }
 
-// An entry point as the table holds it: no exception leaves it. Memory or threads running out
-// answer FT_INSUFFICIENT_RESOURCES, anything else FT_OTHER_ERROR.
+// An entry point as the table holds it: it forgets the thread's last failure, and no exception
+// leaves it. Memory or threads running out answer FT_INSUFFICIENT_RESOURCES, anything else
+// FT_OTHER_ERROR.
 template <auto Entry> struct Guarded;
 template <typename... Args, FT_STATUS (*Entry)(Args...)> struct Guarded<Entry> {
     static FT_STATUS Call(Args... args) noexcept {
+        ftdi::ForgetFailure();
         try {
             return Entry(args...);
         } catch (const std::bad_alloc&) {
             return FT_INSUFFICIENT_RESOURCES;
         } catch (const std::system_error& error) {
+            ftdi::NoteFailure("the driver", error.what());
             return error.code() == std::errc::resource_unavailable_try_again ||
                            error.code() == std::errc::not_enough_memory
                        ? FT_INSUFFICIENT_RESOURCES
@@ -220,20 +228,9 @@ template <typename... Args, FT_STATUS (*Entry)(Args...)> struct Guarded<Entry> {
 };
 
 constexpr D2xxApi Table = {
-    Guarded<CreateDeviceInfoList>::Call,
-    Guarded<GetDeviceInfoList>::Call,
-    Guarded<OpenEx>::Call,
-    Guarded<Close>::Call,
-    Guarded<ResetDevice>::Call,
-    Guarded<SetBaudRate>::Call,
-    Guarded<SetDataCharacteristics>::Call,
-    Guarded<SetFlowControl>::Call,
-    Guarded<SetTimeouts>::Call,
-    Guarded<Purge>::Call,
-    Guarded<GetQueueStatus>::Call,
-    Guarded<GetStatus>::Call,
-    Guarded<Read>::Call,
-    Guarded<Write>::Call,
+#define D2XX_ENTRY(name, parameters, arguments) Guarded<name>::Call,
+#include "D2xxEntryPoints.h"
+    ftdi::LastFailure,
 };
 
 } // namespace

@@ -1,6 +1,6 @@
-// The open driver's table of the fourteen entry points, for the exported library and for tests
-// that call the driver without loading it. One driver state per process, whichever way it is
-// reached.
+// The open driver's table of the fourteen entry points and its LastFailure, for the exported
+// library and for tests that call the driver without loading it. One driver state per process,
+// whichever way it is reached.
 #pragma once
 
 #include "D2xxTypes.h"

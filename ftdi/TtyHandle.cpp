@@ -1,6 +1,7 @@
 // Opening and closing the tty of an FT232R, and its line set-up.
 #include "TtyHandle.h"
 
+#include "Failure.h"
 #include "LineCodes.h"
 
 #include <fcntl.h>
@@ -72,7 +73,8 @@ bool NodeLocked(const std::string& path) {
     return locked;
 }
 
-TtyHandle::TtyHandle(int fd, int wake) : fd_(fd), wake_(wake) {}
+TtyHandle::TtyHandle(std::string node, int fd, int wake)
+    : node_(std::move(node)), fd_(fd), wake_(wake) {}
 
 TtyHandle::~TtyHandle() {
     Close();
@@ -80,22 +82,32 @@ TtyHandle::~TtyHandle() {
 
 FT_STATUS TtyHandle::Open(const UsbDevice& device, std::uint8_t latencyTimer,
                           std::unique_ptr<Handle>& opened) {
-    OwnedFd fd(::open(TtyNode(device).c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
-    if (fd.Get() < 0)
-        return errno == ENOENT || errno == ENODEV || errno == ENXIO ? FT_DEVICE_NOT_FOUND
+    std::string node = TtyNode(device);
+    OwnedFd fd(::open(node.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+    if (fd.Get() < 0) {
+        const int error = errno;
+        NoteSystemFailure(node, error);
+        return error == ENOENT || error == ENODEV || error == ENXIO ? FT_DEVICE_NOT_FOUND
                                                                     : FT_DEVICE_NOT_OPENED;
+    }
     // Another program's lock: refused, and its tty left exactly as it was.
-    if (flock(fd.Get(), LOCK_EX | LOCK_NB) != 0)
+    if (flock(fd.Get(), LOCK_EX | LOCK_NB) != 0) {
+        NoteFailure(node, "locked by another program");
         return FT_DEVICE_NOT_OPENED;
+    }
     OwnedFd wake(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
-    if (wake.Get() < 0)
+    if (wake.Get() < 0) {
+        NoteSystemFailure("eventfd", errno);
         return FT_INSUFFICIENT_RESOURCES;
+    }
     tty::SetExclusive(fd.Get(), true); // not every tty has exclusive mode; the lock is enough
-    if (tty::ApplyLine(fd.Get(), tty::Line{}) != 0)
+    if (const int error = tty::ApplyLine(fd.Get(), tty::Line{})) {
+        NoteSystemFailure(node, error);
         return FT_IO_ERROR;
+    }
     if (tty::SetLowLatency(fd.Get(), latencyTimer == 1) != 0 || latencyTimer != 1)
         WriteAttribute(device.ttyDir + "/latency_timer", latencyTimer);
-    opened.reset(new TtyHandle(fd.Release(), wake.Release()));
+    opened.reset(new TtyHandle(std::move(node), fd.Release(), wake.Release()));
     return FT_OK;
 }
 

@@ -61,7 +61,7 @@ private:
     static constexpr FT_STATUS Timeout = ~FT_STATUS{0};
     FT_STATUS Await(short events, Clock::time_point deadline);
 
-    TtyHandle(int fd, int wake);
+    TtyHandle(std::string node, int fd, int wake);
     // Runs `call` under the shared lifecycle lock once the handle is usable.
     template <typename Call> FT_STATUS Use(Call call) {
         std::shared_lock lifecycle(lifecycle_);
@@ -73,12 +73,15 @@ private:
     }
     // FT_IO_ERROR when the tty has hung up (its device left the bus), else FT_OK.
     FT_STATUS Usable();
-    // The status of a failed tty call: FT_IO_ERROR; the device is gone when the error says so.
+    // The status of a failed tty call, FT_IO_ERROR, with the system's reason noted; the device is
+    // gone when the error says so.
     FT_STATUS Failed(int error);
+    // The device is gone (the tty hung up): FT_IO_ERROR, with that noted.
     FT_STATUS Gone();
     // Applies `change` to a copy of the line; keeps it when the tty took it.
     template <typename Change> FT_STATUS ChangeLine(Change change);
 
+    const std::string node_; // the tty's node, for the reasons of failures
     const int fd_;
     const int wake_; // an eventfd, readable once Close has begun
     // Shared by every call; Close takes it exclusively before it closes the descriptors.

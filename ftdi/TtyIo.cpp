@@ -2,6 +2,8 @@
 // together with the handle's wake-up descriptor, so that Close and a hang-up end it at once.
 #include "TtyHandle.h"
 
+#include "Failure.h"
+
 #include <poll.h>
 #include <unistd.h>
 
@@ -19,16 +21,20 @@ constexpr short HungUp = POLLHUP | POLLERR | POLLNVAL;
 
 FT_STATUS TtyHandle::Gone() {
     gone_.store(true, std::memory_order_release);
+    NoteFailure(node_, "hung up: the device has left the bus");
     return FT_IO_ERROR;
 }
 
 FT_STATUS TtyHandle::Failed(int error) {
-    return error == EIO || error == ENODEV || error == ENXIO ? Gone() : FT_IO_ERROR;
+    if (error == EIO || error == ENODEV || error == ENXIO)
+        gone_.store(true, std::memory_order_release);
+    NoteSystemFailure(node_, error);
+    return FT_IO_ERROR;
 }
 
 FT_STATUS TtyHandle::Usable() {
     if (gone_.load(std::memory_order_acquire))
-        return FT_IO_ERROR;
+        return Gone();
     // The serial driver hangs the tty up when its device leaves the bus.
     pollfd tty{fd_, 0, 0};
     if (poll(&tty, 1, 0) > 0 && (tty.revents & HungUp))
@@ -46,7 +52,7 @@ FT_STATUS TtyHandle::Await(short events, Clock::time_point deadline) {
         if (poll(fds, 2, static_cast<int>(std::min<long long>(left, INT_MAX))) < 0) {
             if (errno == EINTR)
                 continue;
-            return FT_IO_ERROR;
+            return Failed(errno);
         }
         if (fds[1].revents)
             return FT_INVALID_HANDLE;

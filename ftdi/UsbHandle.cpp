@@ -1,6 +1,7 @@
 // Opening, closing and the line set-up of an FT232R on libusb.
 #include "UsbHandle.h"
 
+#include "Failure.h"
 #include "LineCodes.h"
 
 #include <ftdi.h>
@@ -57,12 +58,20 @@ FT_STATUS UsbHandle::Open(const UsbDevice& device, std::uint8_t latencyTimer,
     const int status = ftdi_usb_open_dev(context, usb);
     libusb_unref_device(usb);
     if (status < 0) {
+        // libftdi1 keeps libusb's reason to itself; the one met most is a node this user may not
+        // use.
+        if (access(handle->node_.c_str(), R_OK | W_OK) != 0)
+            NoteSystemFailure(handle->node_, errno);
+        else
+            NoteFailure(handle->node_, ftdi_get_error_string(context));
         ftdi_free(context);
         return handle->NodeExists() ? FT_DEVICE_NOT_OPENED : FT_DEVICE_NOT_FOUND;
     }
     handle->context_ = context;
-    if (ftdi_set_latency_timer(context, latencyTimer) < 0)
+    if (ftdi_set_latency_timer(context, latencyTimer) < 0) {
+        NoteFailure(handle->node_, ftdi_get_error_string(context));
         return FT_IO_ERROR; // the handle's destructor closes the device again
+    }
     handle->StartReader();
     opened = std::move(handle);
     return FT_OK;
@@ -102,10 +111,16 @@ FT_STATUS UsbHandle::Usable() {
     // A device pulled out loses its node at once, before any transfer need fail.
     if (!gone_.load(std::memory_order_acquire) && !NodeExists())
         MarkGone();
-    return gone_.load(std::memory_order_acquire) ? FT_IO_ERROR : FT_OK;
+    return gone_.load(std::memory_order_acquire) ? LeftTheBus() : FT_OK;
+}
+
+FT_STATUS UsbHandle::LeftTheBus() {
+    NoteFailure(node_, "the device has left the bus");
+    return FT_IO_ERROR;
 }
 
 FT_STATUS UsbHandle::Failed() {
+    NoteFailure(node_, ftdi_get_error_string(context_));
     if (!NodeExists())
         MarkGone();
     return FT_IO_ERROR;

@@ -77,8 +77,10 @@ private:
     FT_STATUS Usable();
     bool NodeExists() const;
     void MarkGone();
-    // The status of a failed libftdi1 call: FT_IO_ERROR, with the device marked gone when its
-    // node has disappeared.
+    // FT_IO_ERROR for a device that has left the bus, with that noted.
+    FT_STATUS LeftTheBus();
+    // The status of a failed libftdi1 call: FT_IO_ERROR, with libftdi1's reason noted and the
+    // device marked gone when its node has disappeared.
     FT_STATUS Failed();
 
     const std::string node_;

@@ -7,6 +7,8 @@
 // longer than that.
 #include "UsbHandle.h"
 
+#include "Failure.h"
+
 #include <algorithm>
 #include <chrono>
 #include <ftdi.h>
@@ -166,7 +168,7 @@ FT_STATUS UsbHandle::Read(void* buffer, DWORD count, DWORD* bytesRead) {
     if (closed_.load(std::memory_order_acquire))
         return FT_INVALID_HANDLE;
     if (gone_.load(std::memory_order_acquire))
-        return FT_IO_ERROR;
+        return LeftTheBus();
     const std::size_t taken = std::min<std::size_t>(count, rx_.size());
     std::copy_n(rx_.begin(), taken, static_cast<std::uint8_t*>(buffer));
     rx_.erase(rx_.begin(), rx_.begin() + static_cast<std::ptrdiff_t>(taken));
@@ -200,6 +202,7 @@ FT_STATUS UsbHandle::Write(const void* buffer, DWORD count, DWORD* bytesWritten)
                 break;
             if (status == LIBUSB_ERROR_NO_DEVICE || (status != 0 && !NodeExists())) {
                 MarkGone();
+                NoteFailure(node_, libusb_strerror(status));
                 return FT_IO_ERROR;
             }
             if (status != 0)

@@ -1,6 +1,7 @@
 #include "D2XXUnit_mod.h"
 
 #include "D2xxLoader.h"
+#include "FrameTrace.h"
 #include "MessageSeam.h"
 
 #include <algorithm>
@@ -38,6 +39,9 @@ D2xxApi& ApiInUse() {
     return api;
 }
 
+// The location of the device last opened, for the frame trace; used as DeviceHandle is.
+DWORD OpenLocation = 0;
+
 WindowOwner& ErrorOwner() {
     static WindowOwner owner;
     return owner;
@@ -62,6 +66,11 @@ const D2xxApi& CurrentD2xxApi() {
     return ApiInUse();
 }
 
+std::string DriverFailureReason() {
+    const char* reason = ApiInUse().LastFailure ? ApiInUse().LastFailure() : nullptr;
+    return reason ? reason : "";
+}
+
 void SetLinkErrorOwner(WindowOwner owner) {
     ErrorOwner() = owner;
 }
@@ -81,6 +90,7 @@ void ReportLinkError(std::string_view name, FT_STATUS status) {
 
 FT_STATUS Open_USB_Device_By_Device_Location(DWORD location) {
     void* locationArg = reinterpret_cast<void*>(static_cast<std::uintptr_t>(location));
+    OpenLocation = location;
     return Reported("Open_USB_Device_By_Device_Location",
                     ApiInUse().OpenEx(locationArg, FT_OPEN_BY_LOCATION, &DeviceHandle));
 }
@@ -91,8 +101,8 @@ FT_STATUS LinkClose() {
 
 DWORD LinkRead(DWORD count) {
     DWORD bytesRead = 0;
-    const FT_STATUS status =
-        ApiInUse().Read(DeviceHandle, InBuffer, BufferCount(count), &bytesRead);
+    const FT_STATUS status = Transfer(TransferDirection::Receive, DeviceHandle, OpenLocation,
+                                      InBuffer, BufferCount(count), bytesRead);
     LinkStatus = static_cast<std::int32_t>(status);
     ReportLinkError("FT_Read", status);
     return bytesRead;
@@ -100,8 +110,8 @@ DWORD LinkRead(DWORD count) {
 
 DWORD LinkWrite(DWORD count) {
     DWORD bytesWritten = 0;
-    const FT_STATUS status =
-        ApiInUse().Write(DeviceHandle, OutBuffer, BufferCount(count), &bytesWritten);
+    const FT_STATUS status = Transfer(TransferDirection::Send, DeviceHandle, OpenLocation,
+                                      OutBuffer, BufferCount(count), bytesWritten);
     LinkStatus = static_cast<std::int32_t>(status);
     ReportLinkError("FT_Write", status);
     return bytesWritten;

@@ -14,6 +14,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -92,6 +93,11 @@ inline constexpr const char* DeviceTypeNames[10] = {
 void SetD2xxApi(const D2xxApi& api);
 const D2xxApi& CurrentD2xxApi();
 
+// Why the calling thread's last driver call failed, as the table's LastFailure tells it: "" when
+// the driver has no LastFailure or knew no more than the status. Asked right after the failing
+// call, on the thread that made it.
+std::string DriverFailureReason();
+
 // The window that owns the error boxes: the one whose work the driver calls serve while the
 // boxes are on (the device list, which probes and opens units). None until it is set.
 void SetLinkErrorOwner(WindowOwner owner);
@@ -111,7 +117,7 @@ FT_STATUS LinkClose();
 
 // FT_Read of `count` bytes into the start of InBuffer; "FT_Read". Stores the driver status in
 // LinkStatus and returns the number of bytes read, which means nothing when LinkStatus is
-// nonzero. A count above LinkBufferSize is cut to it.
+// nonzero. A count above LinkBufferSize is cut to it. Both transfers are traced (FrameTrace.h).
 DWORD LinkRead(DWORD count);
 // FT_Write of the first `count` bytes of OutBuffer; "FT_Write". Stores the driver status in
 // LinkStatus and returns the number of bytes written, as LinkRead.

@@ -14,22 +14,10 @@
 
 namespace {
 
-// Visits every entry of a table with its index in D2xxEntryNames.
+// Visits every entry point of a table with its exported name.
 template <class Visit> void ForEachEntry(D2xxApi& api, Visit&& visit) {
-    visit(api.CreateDeviceInfoList, 0);
-    visit(api.GetDeviceInfoList, 1);
-    visit(api.OpenEx, 2);
-    visit(api.Close, 3);
-    visit(api.ResetDevice, 4);
-    visit(api.SetBaudRate, 5);
-    visit(api.SetDataCharacteristics, 6);
-    visit(api.SetFlowControl, 7);
-    visit(api.SetTimeouts, 8);
-    visit(api.Purge, 9);
-    visit(api.GetQueueStatus, 10);
-    visit(api.GetStatus, 11);
-    visit(api.Read, 12);
-    visit(api.Write, 13);
+#define D2XX_ENTRY(name, parameters, arguments) visit(api.name, "FT_" #name);
+#include "D2xxEntryPoints.h"
 }
 
 // An entry point of any call shape that refuses every call.
@@ -83,7 +71,7 @@ void CloseLibrary(LibraryHandle library) {
 
 D2xxApi UnloadedD2xxApi() {
     D2xxApi api{};
-    ForEachEntry(api, [](auto& entry, int) {
+    ForEachEntry(api, [](auto& entry, const char*) {
         entry = &Refusal<std::remove_reference_t<decltype(entry)>>::Answer;
     });
     return api;
@@ -144,11 +132,11 @@ DriverLoad LoadD2xxDriver() {
 
     D2xxApi api{};
     std::string missing;
-    ForEachEntry(api, [&](auto& entry, int index) {
-        const auto found = FindEntry(library, D2xxEntryNames[index]);
+    ForEachEntry(api, [&](auto& entry, const char* name) {
+        const auto found = FindEntry(library, name);
         if (found == nullptr) {
             missing += missing.empty() ? "" : ", ";
-            missing += D2xxEntryNames[index];
+            missing += name;
             return;
         }
         entry = reinterpret_cast<std::remove_reference_t<decltype(entry)>>(found);
@@ -159,6 +147,8 @@ DriverLoad LoadD2xxDriver() {
         return load;
     }
 
+    api.LastFailure =
+        reinterpret_cast<decltype(api.LastFailure)>(FindEntry(library, D2xxLastFailureName));
     // The library handle is dropped on purpose: the entry points are used until the end.
     load.api = api;
     load.loaded = true;

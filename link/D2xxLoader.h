@@ -32,7 +32,8 @@ struct DriverLoad {
 };
 
 // Tries the files of DriverSearchOrder(ORQ_SYV_D2XX, the running program's directory) in turn,
-// takes the first that loads and resolves the fourteen entry points from it. No file that
+// takes the first that loads and resolves the fourteen entry points from it, and the optional
+// D2XX_LAST_FAILURE when the library has it (api.LastFailure, else null). No file that
 // loads, or one that lacks an entry point, yields the unloaded table and an error naming every
 // file tried and why, or what was missing. A library that was resolved stays loaded for the
 // life of the process.

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 
 #if defined(_WIN32)
 // Windows: the driver's exports are __stdcall (which 64-bit Windows, with its one calling
@@ -106,43 +107,26 @@ static_assert(offsetof(FT_DEVICE_LIST_INFO_NODE, ftHandle) == 96);
 static_assert(sizeof(FT_DEVICE_LIST_INFO_NODE) == (sizeof(void*) == 4 ? 100 : 104),
               "device node: 100 bytes with 32-bit handles, 104 with 64-bit ones");
 
-// The fourteen driver entry points, in the driver's own call shapes. Every pointer of a table in
-// use is non-null: an unloaded or incomplete driver is replaced by a table whose entries answer
-// FT_OTHER_ERROR.
+// The fourteen driver entry points (D2xxEntryPoints.h), in the driver's own call shapes. Every
+// entry point of a table in use is non-null: an unloaded or incomplete driver is replaced by a
+// table whose entries answer FT_OTHER_ERROR. LastFailure is the driver's optional
+// D2XX_LAST_FAILURE, null when the driver has none.
 struct D2xxApi {
-    FT_STATUS(FT_API* CreateDeviceInfoList)(DWORD* numDevs);
-    FT_STATUS(FT_API* GetDeviceInfoList)(FT_DEVICE_LIST_INFO_NODE* dest, DWORD* numDevs);
-    FT_STATUS(FT_API* OpenEx)(void* arg1, DWORD flags, FT_HANDLE* handle);
-    FT_STATUS(FT_API* Close)(FT_HANDLE handle);
-    FT_STATUS(FT_API* ResetDevice)(FT_HANDLE handle);
-    FT_STATUS(FT_API* SetBaudRate)(FT_HANDLE handle, ULONG baudRate);
-    FT_STATUS(FT_API* SetDataCharacteristics)
-    (FT_HANDLE handle, UCHAR wordLength, UCHAR stopBits, UCHAR parity);
-    FT_STATUS(FT_API* SetFlowControl)(FT_HANDLE handle, USHORT flowControl, UCHAR xon, UCHAR xoff);
-    FT_STATUS(FT_API* SetTimeouts)(FT_HANDLE handle, ULONG readTimeout, ULONG writeTimeout);
-    FT_STATUS(FT_API* Purge)(FT_HANDLE handle, ULONG mask);
-    FT_STATUS(FT_API* GetQueueStatus)(FT_HANDLE handle, DWORD* rxBytes);
-    FT_STATUS(FT_API* GetStatus)
-    (FT_HANDLE handle, DWORD* rxBytes, DWORD* txBytes, DWORD* eventStatus);
-    FT_STATUS(FT_API* Read)(FT_HANDLE handle, void* buffer, DWORD bytesToRead, DWORD* bytesRead);
-    FT_STATUS(FT_API* Write)
-    (FT_HANDLE handle, void* buffer, DWORD bytesToWrite, DWORD* bytesWritten);
+#define D2XX_ENTRY(name, parameters, arguments) FT_STATUS(FT_API* name) parameters;
+#include "D2xxEntryPoints.h"
+    const char*(FT_API* LastFailure)() = nullptr;
 };
 
 // The exported names of the entry points, in the order of the D2xxApi members.
-inline constexpr const char* D2xxEntryNames[14] = {
-    "FT_CreateDeviceInfoList",
-    "FT_GetDeviceInfoList",
-    "FT_OpenEx",
-    "FT_Close",
-    "FT_ResetDevice",
-    "FT_SetBaudRate",
-    "FT_SetDataCharacteristics",
-    "FT_SetFlowControl",
-    "FT_SetTimeouts",
-    "FT_Purge",
-    "FT_GetQueueStatus",
-    "FT_GetStatus",
-    "FT_Read",
-    "FT_Write",
+inline constexpr const char* D2xxEntryNames[] = {
+#define D2XX_ENTRY(name, parameters, arguments) "FT_" #name,
+#include "D2xxEntryPoints.h"
 };
+inline constexpr std::size_t D2xxEntryCount = std::size(D2xxEntryNames);
+
+#define D2XX_NAME_TEXT(name) #name
+#define D2XX_NAME_OF(name) D2XX_NAME_TEXT(name)
+// The exported name of the optional entry point.
+inline constexpr const char* D2xxLastFailureName = D2XX_NAME_OF(D2XX_LAST_FAILURE);
+#undef D2XX_NAME_OF
+#undef D2XX_NAME_TEXT

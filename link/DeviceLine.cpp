@@ -1,6 +1,7 @@
 #include "DeviceLine.h"
 
 #include "D2XXUnit_mod.h"
+#include "FrameTrace.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -13,63 +14,72 @@ DWORD Cut(DWORD count) {
 
 } // namespace
 
+FT_STATUS DeviceLine::Noted(FT_STATUS status) {
+    if (status != FT_OK)
+        failureReason_ = DriverFailureReason();
+    return status;
+}
+
 FT_STATUS DeviceLine::Open(DWORD location) {
     void* locationArg = reinterpret_cast<void*>(static_cast<std::uintptr_t>(location));
-    return CurrentD2xxApi().OpenEx(locationArg, FT_OPEN_BY_LOCATION, &handle_);
+    location_ = location;
+    return Noted(CurrentD2xxApi().OpenEx(locationArg, FT_OPEN_BY_LOCATION, &handle_));
 }
 
 FT_STATUS DeviceLine::Close() {
-    return CurrentD2xxApi().Close(handle_);
+    return Noted(CurrentD2xxApi().Close(handle_));
 }
 
 FT_STATUS DeviceLine::Reset() {
-    return CurrentD2xxApi().ResetDevice(handle_);
+    return Noted(CurrentD2xxApi().ResetDevice(handle_));
 }
 
 FT_STATUS DeviceLine::SetBaudRate(ULONG baudRate) {
-    return CurrentD2xxApi().SetBaudRate(handle_, baudRate);
+    return Noted(CurrentD2xxApi().SetBaudRate(handle_, baudRate));
 }
 
 FT_STATUS DeviceLine::SetDataCharacteristics(UCHAR wordLength, UCHAR stopBits, UCHAR parity) {
-    return CurrentD2xxApi().SetDataCharacteristics(handle_, wordLength, stopBits, parity);
+    return Noted(CurrentD2xxApi().SetDataCharacteristics(handle_, wordLength, stopBits, parity));
 }
 
 FT_STATUS DeviceLine::SetFlowControl(USHORT flowControl) {
-    return CurrentD2xxApi().SetFlowControl(handle_, flowControl, DefaultXonChar, DefaultXoffChar);
+    return Noted(
+        CurrentD2xxApi().SetFlowControl(handle_, flowControl, DefaultXonChar, DefaultXoffChar));
 }
 
 FT_STATUS DeviceLine::SetTimeouts(ULONG readMs, ULONG writeMs) {
-    return CurrentD2xxApi().SetTimeouts(handle_, readMs, writeMs);
+    return Noted(CurrentD2xxApi().SetTimeouts(handle_, readMs, writeMs));
 }
 
 FT_STATUS DeviceLine::PurgeRx() {
-    return CurrentD2xxApi().Purge(handle_, FT_PURGE_RX);
+    return Noted(CurrentD2xxApi().Purge(handle_, FT_PURGE_RX));
 }
 
 FT_STATUS DeviceLine::PurgeTx() {
-    return CurrentD2xxApi().Purge(handle_, FT_PURGE_TX);
+    return Noted(CurrentD2xxApi().Purge(handle_, FT_PURGE_TX));
 }
 
 FT_STATUS DeviceLine::GetQueueStatus() {
-    return CurrentD2xxApi().GetQueueStatus(handle_, &rxQueueBytes_);
+    return Noted(CurrentD2xxApi().GetQueueStatus(handle_, &rxQueueBytes_));
 }
 
 FT_STATUS DeviceLine::GetStatus() {
-    return CurrentD2xxApi().GetStatus(handle_, &rxQueueBytes_, &txQueueBytes_, &eventStatus_);
+    return Noted(
+        CurrentD2xxApi().GetStatus(handle_, &rxQueueBytes_, &txQueueBytes_, &eventStatus_));
 }
 
 DWORD DeviceLine::Write(const std::uint8_t* bytes, DWORD count) {
     count = Cut(count);
     std::copy_n(bytes, count, out_.begin());
     DWORD written = 0;
-    status_ =
-        static_cast<std::int32_t>(CurrentD2xxApi().Write(handle_, out_.data(), count, &written));
+    status_ = static_cast<std::int32_t>(
+        Noted(Transfer(TransferDirection::Send, handle_, location_, out_.data(), count, written)));
     return written;
 }
 
 DWORD DeviceLine::Read(DWORD count) {
     DWORD read = 0;
-    status_ =
-        static_cast<std::int32_t>(CurrentD2xxApi().Read(handle_, in_.data(), Cut(count), &read));
+    status_ = static_cast<std::int32_t>(Noted(
+        Transfer(TransferDirection::Receive, handle_, location_, in_.data(), Cut(count), read)));
     return read;
 }

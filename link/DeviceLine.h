@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstddef>
+#include <string>
 
 class DeviceLine final : public LinkLine {
 public:
@@ -40,12 +41,19 @@ public:
 
     void SilenceErrors() override {}
 
+    std::string FailureReason() const override { return failureReason_; }
+
 private:
+    // `status`, with the driver's reason kept when it is a failure.
+    FT_STATUS Noted(FT_STATUS status);
+
     FT_HANDLE handle_ = nullptr;
+    DWORD location_ = 0; // of the last open, for the frame trace
     std::int32_t status_ = 0;
     DWORD rxQueueBytes_ = 0;
     DWORD txQueueBytes_ = 0;
     DWORD eventStatus_ = 0;
     std::array<std::uint8_t, BufferSize> in_{};
     std::array<std::uint8_t, BufferSize> out_{};
+    std::string failureReason_;
 };

@@ -8,6 +8,7 @@
 #include "D2xxTypes.h"
 
 #include <cstdint>
+#include <string>
 
 // Transfer statuses that the users of a line store themselves, beyond the driver's statuses.
 inline constexpr std::int32_t LinkShortTransfer = 31; // the driver moved fewer bytes than asked
@@ -35,8 +36,9 @@ public:
     virtual DWORD RxQueueBytes() const = 0;
 
     // Puts `count` bytes from `bytes` at the start of the line's transmit buffer and writes them
-    // (a count beyond the buffer is cut to it). Stores the driver status as Status() and returns
-    // the count written, which means nothing when the status is nonzero.
+    // (a count beyond the buffer is cut to it); both transfers are traced (FrameTrace.h). Stores
+    // the driver status as Status() and returns the count written, which means nothing when the
+    // status is nonzero.
     virtual DWORD Write(const std::uint8_t* bytes, DWORD count) = 0;
     // Reads `count` bytes to the start of the line's receive buffer, Received(); Status() and
     // the result as Write.
@@ -51,6 +53,11 @@ public:
 
     // From here on no driver failure of this line shows a dialog.
     virtual void SilenceErrors() = 0;
+
+    // Why the last driver call of this line that failed did, as the driver tells it
+    // (DriverFailureReason); "" when none failed or the driver told no more than the status.
+    // The module line keeps none: the program's windows show the described texts alone.
+    virtual std::string FailureReason() const = 0;
 };
 
 // The link layer's module state as a line: every call is the link layer's operation of that

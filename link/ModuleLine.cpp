@@ -46,6 +46,8 @@ public:
     void SetStatus(std::int32_t status) override { LinkStatus = status; }
 
     void SilenceErrors() override { ShowLinkErrors = false; }
+
+    std::string FailureReason() const override { return {}; }
 };
 
 } // namespace

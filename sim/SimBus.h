@@ -24,22 +24,10 @@ using Clock = std::chrono::steady_clock;
 
 // The entry points, in the order of the driver table's members.
 enum class DriverCall {
-    CreateDeviceInfoList,
-    GetDeviceInfoList,
-    OpenEx,
-    Close,
-    ResetDevice,
-    SetBaudRate,
-    SetDataCharacteristics,
-    SetFlowControl,
-    SetTimeouts,
-    Purge,
-    GetQueueStatus,
-    GetStatus,
-    Read,
-    Write,
+#define D2XX_ENTRY(name, parameters, arguments) name,
+#include "D2xxEntryPoints.h"
 };
-inline constexpr int DriverCallCount = 14;
+inline constexpr int DriverCallCount = static_cast<int>(D2xxEntryCount);
 
 // The exported name of a call ("FT_Read").
 const char* DriverCallName(DriverCall call);
@@ -122,25 +110,11 @@ public:
     // whether they were.
     bool WaitForFrames(std::size_t count, std::chrono::milliseconds timeout) const;
 
-    // The entry points, with the driver's contracts.
-    FT_STATUS CreateDeviceInfoList(DWORD* numDevs);
-    FT_STATUS GetDeviceInfoList(FT_DEVICE_LIST_INFO_NODE* dest, DWORD* numDevs);
-    FT_STATUS OpenEx(void* arg1, DWORD flags, FT_HANDLE* handle);
-    FT_STATUS Close(FT_HANDLE handle);
-    FT_STATUS ResetDevice(FT_HANDLE handle);
-    FT_STATUS SetBaudRate(FT_HANDLE handle, ULONG baudRate);
-    FT_STATUS SetDataCharacteristics(FT_HANDLE handle, UCHAR wordLength, UCHAR stopBits,
-                                     UCHAR parity);
-    FT_STATUS SetFlowControl(FT_HANDLE handle, USHORT flowControl, UCHAR xon, UCHAR xoff);
-    FT_STATUS SetTimeouts(FT_HANDLE handle, ULONG readTimeout, ULONG writeTimeout);
-    FT_STATUS Purge(FT_HANDLE handle, ULONG mask);
-    FT_STATUS GetQueueStatus(FT_HANDLE handle, DWORD* rxBytes);
-    FT_STATUS GetStatus(FT_HANDLE handle, DWORD* rxBytes, DWORD* txBytes, DWORD* eventStatus);
-    // Waits up to the read time-out for `count` bytes, then returns what has arrived.
-    FT_STATUS Read(FT_HANDLE handle, void* buffer, DWORD count, DWORD* bytesRead);
-    // Takes the bytes at once; the unit receives them at line speed and answers each complete
-    // frame after its reply delay.
-    FT_STATUS Write(FT_HANDLE handle, void* buffer, DWORD count, DWORD* bytesWritten);
+    // The entry points, with the driver's contracts. FT_Read waits up to the read time-out for
+    // its bytes, then returns what has arrived. FT_Write takes the bytes at once; the unit
+    // receives them at line speed and answers each complete frame after its reply delay.
+#define D2XX_ENTRY(name, parameters, arguments) FT_STATUS name parameters;
+#include "D2xxEntryPoints.h"
 
 private:
     struct Device;

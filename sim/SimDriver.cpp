@@ -17,67 +17,16 @@ template <typename Call> FT_STATUS OnBus(Call call) {
     return bus ? call(*bus) : FT_DEVICE_NOT_FOUND;
 }
 
-FT_STATUS FT_API CreateDeviceInfoList(DWORD* numDevs) {
-    return OnBus([&](SimBus& bus) { return bus.CreateDeviceInfoList(numDevs); });
-}
-FT_STATUS FT_API GetDeviceInfoList(FT_DEVICE_LIST_INFO_NODE* dest, DWORD* numDevs) {
-    return OnBus([&](SimBus& bus) { return bus.GetDeviceInfoList(dest, numDevs); });
-}
-FT_STATUS FT_API OpenEx(void* arg1, DWORD flags, FT_HANDLE* handle) {
-    return OnBus([&](SimBus& bus) { return bus.OpenEx(arg1, flags, handle); });
-}
-FT_STATUS FT_API Close(FT_HANDLE handle) {
-    return OnBus([&](SimBus& bus) { return bus.Close(handle); });
-}
-FT_STATUS FT_API ResetDevice(FT_HANDLE handle) {
-    return OnBus([&](SimBus& bus) { return bus.ResetDevice(handle); });
-}
-FT_STATUS FT_API SetBaudRate(FT_HANDLE handle, ULONG baudRate) {
-    return OnBus([&](SimBus& bus) { return bus.SetBaudRate(handle, baudRate); });
-}
-FT_STATUS FT_API SetDataCharacteristics(FT_HANDLE handle, UCHAR wordLength, UCHAR stopBits,
-                                        UCHAR parity) {
-    return OnBus([&](SimBus& bus) {
-        return bus.SetDataCharacteristics(handle, wordLength, stopBits, parity);
-    });
-}
-FT_STATUS FT_API SetFlowControl(FT_HANDLE handle, USHORT flowControl, UCHAR xon, UCHAR xoff) {
-    return OnBus([&](SimBus& bus) { return bus.SetFlowControl(handle, flowControl, xon, xoff); });
-}
-FT_STATUS FT_API SetTimeouts(FT_HANDLE handle, ULONG readTimeout, ULONG writeTimeout) {
-    return OnBus([&](SimBus& bus) { return bus.SetTimeouts(handle, readTimeout, writeTimeout); });
-}
-FT_STATUS FT_API Purge(FT_HANDLE handle, ULONG mask) {
-    return OnBus([&](SimBus& bus) { return bus.Purge(handle, mask); });
-}
-FT_STATUS FT_API GetQueueStatus(FT_HANDLE handle, DWORD* rxBytes) {
-    return OnBus([&](SimBus& bus) { return bus.GetQueueStatus(handle, rxBytes); });
-}
-FT_STATUS FT_API GetStatus(FT_HANDLE handle, DWORD* rxBytes, DWORD* txBytes, DWORD* eventStatus) {
-    return OnBus([&](SimBus& bus) { return bus.GetStatus(handle, rxBytes, txBytes, eventStatus); });
-}
-FT_STATUS FT_API Read(FT_HANDLE handle, void* buffer, DWORD count, DWORD* bytesRead) {
-    return OnBus([&](SimBus& bus) { return bus.Read(handle, buffer, count, bytesRead); });
-}
-FT_STATUS FT_API Write(FT_HANDLE handle, void* buffer, DWORD count, DWORD* bytesWritten) {
-    return OnBus([&](SimBus& bus) { return bus.Write(handle, buffer, count, bytesWritten); });
-}
+// Each entry point runs its namesake of the installed bus.
+#define D2XX_ENTRY(name, parameters, arguments)                                                    \
+    FT_STATUS FT_API name parameters {                                                             \
+        return OnBus([&](SimBus& bus) { return bus.name arguments; });                             \
+    }
+#include "D2xxEntryPoints.h"
 
 constexpr D2xxApi Table = {
-    CreateDeviceInfoList,
-    GetDeviceInfoList,
-    OpenEx,
-    Close,
-    ResetDevice,
-    SetBaudRate,
-    SetDataCharacteristics,
-    SetFlowControl,
-    SetTimeouts,
-    Purge,
-    GetQueueStatus,
-    GetStatus,
-    Read,
-    Write,
+#define D2XX_ENTRY(name, parameters, arguments) name,
+#include "D2xxEntryPoints.h"
 };
 
 } // namespace

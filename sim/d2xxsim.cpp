@@ -41,50 +41,8 @@ const D2xxApi& Driver() {
 #define SIM_EXPORT extern "C" __attribute__((visibility("default")))
 #endif
 
-SIM_EXPORT FT_STATUS FT_API FT_CreateDeviceInfoList(DWORD* numDevs) {
-    return Driver().CreateDeviceInfoList(numDevs);
-}
-SIM_EXPORT FT_STATUS FT_API FT_GetDeviceInfoList(FT_DEVICE_LIST_INFO_NODE* dest, DWORD* numDevs) {
-    return Driver().GetDeviceInfoList(dest, numDevs);
-}
-SIM_EXPORT FT_STATUS FT_API FT_OpenEx(void* arg1, DWORD flags, FT_HANDLE* handle) {
-    return Driver().OpenEx(arg1, flags, handle);
-}
-SIM_EXPORT FT_STATUS FT_API FT_Close(FT_HANDLE handle) {
-    return Driver().Close(handle);
-}
-SIM_EXPORT FT_STATUS FT_API FT_ResetDevice(FT_HANDLE handle) {
-    return Driver().ResetDevice(handle);
-}
-SIM_EXPORT FT_STATUS FT_API FT_SetBaudRate(FT_HANDLE handle, ULONG baudRate) {
-    return Driver().SetBaudRate(handle, baudRate);
-}
-SIM_EXPORT FT_STATUS FT_API FT_SetDataCharacteristics(FT_HANDLE handle, UCHAR wordLength,
-                                                      UCHAR stopBits, UCHAR parity) {
-    return Driver().SetDataCharacteristics(handle, wordLength, stopBits, parity);
-}
-SIM_EXPORT FT_STATUS FT_API FT_SetFlowControl(FT_HANDLE handle, USHORT flowControl, UCHAR xon,
-                                              UCHAR xoff) {
-    return Driver().SetFlowControl(handle, flowControl, xon, xoff);
-}
-SIM_EXPORT FT_STATUS FT_API FT_SetTimeouts(FT_HANDLE handle, ULONG readTimeout,
-                                           ULONG writeTimeout) {
-    return Driver().SetTimeouts(handle, readTimeout, writeTimeout);
-}
-SIM_EXPORT FT_STATUS FT_API FT_Purge(FT_HANDLE handle, ULONG mask) {
-    return Driver().Purge(handle, mask);
-}
-SIM_EXPORT FT_STATUS FT_API FT_GetQueueStatus(FT_HANDLE handle, DWORD* rxBytes) {
-    return Driver().GetQueueStatus(handle, rxBytes);
-}
-SIM_EXPORT FT_STATUS FT_API FT_GetStatus(FT_HANDLE handle, DWORD* rxBytes, DWORD* txBytes,
-                                         DWORD* eventStatus) {
-    return Driver().GetStatus(handle, rxBytes, txBytes, eventStatus);
-}
-SIM_EXPORT FT_STATUS FT_API FT_Read(FT_HANDLE handle, void* buffer, DWORD count, DWORD* bytesRead) {
-    return Driver().Read(handle, buffer, count, bytesRead);
-}
-SIM_EXPORT FT_STATUS FT_API FT_Write(FT_HANDLE handle, void* buffer, DWORD count,
-                                     DWORD* bytesWritten) {
-    return Driver().Write(handle, buffer, count, bytesWritten);
-}
+#define D2XX_ENTRY(name, parameters, arguments)                                                    \
+    SIM_EXPORT FT_STATUS FT_API FT_##name parameters {                                             \
+        return Driver().name arguments;                                                            \
+    }
+#include "D2xxEntryPoints.h"

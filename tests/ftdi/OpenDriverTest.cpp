@@ -5,6 +5,7 @@
 #include "OpenDriverFixture.h"
 
 #include "D2XXUnit_mod.h"
+#include "DeviceLine.h"
 #include "TestFiles.h"
 #include "UnitSession.h"
 
@@ -103,6 +104,30 @@ TEST_F(OpenDriverTest, TtyOfAKilledHolderIsFreeForTheNextProgram) {
     ReadValidReply();
 }
 
+TEST_F(OpenDriverTest, RefusedOpenLeavesTheDriversReasonWithTheLine) {
+    UsbNode& claimed = Plug("1-2", Binding::None);
+    Plug("1-1");
+    claimed.ClaimElsewhere();
+    usb_.Tty("1-1").LockElsewhere();
+    SetD2xxApi(api_);
+    const struct {
+        DWORD location;
+        std::string reason;
+    } cases[] = {
+        {0x11, "/dev/ttyUSB0: locked by another program"},
+        {0x12, usb_.DevNode("1-2") + ": held by another driver or program"},
+    };
+    for (const auto& c : cases) {
+        DeviceLine line;
+        EXPECT_EQ(line.Open(c.location), FT_DEVICE_NOT_OPENED);
+        EXPECT_EQ(line.FailureReason(), c.reason);
+        // The driver forgets it at its next call; the line keeps it.
+        EXPECT_EQ(List().size(), 2u);
+        EXPECT_STREQ(api_.LastFailure(), "");
+        EXPECT_EQ(line.FailureReason(), c.reason);
+    }
+}
+
 TEST_F(OpenDriverTest, TtyThatRefusesTheLowLatencyFlagWorksAtTheChipsTimer) {
     PlugSpec spec;
     spec.port = "1-1";
@@ -188,6 +213,8 @@ TEST_P(BothPaths, UnplugEndsAWaitingReadWithIoErrorAtOnce) {
     usb_.Unplug("1-1");
     DWORD queued = 0;
     EXPECT_EQ(api_.GetQueueStatus(handle_, &queued), FT_IO_ERROR);
+    EXPECT_TRUE(std::string(api_.LastFailure()).ends_with(": the device has left the bus"))
+        << api_.LastFailure();
     EXPECT_TRUE(List().empty());
     EXPECT_EQ(Close(), FT_OK);
 }

@@ -1,18 +1,25 @@
 #include "D2XXUnit_mod.h"
 #include "D2xxLoader.h"
+#include "DeviceLine.h"
+#include "FrameTrace.h"
 #include "Frames.h"
 #include "MessageRecorder.h"
 #include "SimBus.h"
 #include "SimDriver.h"
+#include "TestFiles.h"
 #include "UnitLine.h"
+#include "UnitSession.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <memory>
+#include <regex>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <utility>
@@ -290,6 +297,58 @@ TEST_F(LinkLayerTest, PollRoundTripWithUnit) {
         EXPECT_EQ(calls[i].locationId, UnitLocation);
         EXPECT_EQ(calls[i].status, FT_OK);
     }
+}
+
+// The trace line of `bytes` without its time: location, direction, bytes in hexadecimal.
+template <typename Bytes> std::string Traced(DWORD location, char direction, const Bytes& bytes) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%X %c", static_cast<unsigned>(location), direction);
+    std::string line = text;
+    for (const std::uint8_t byte : bytes) {
+        std::snprintf(text, sizeof text, " %02X", byte);
+        line += text;
+    }
+    return line;
+}
+
+TEST_F(LinkLayerTest, TraceHoldsEveryFrameOfBothLinesInTurn) {
+    constexpr DWORD OtherLocation = 0x1012;
+    bus->Plug(sim::DeviceSpec{OtherLocation, FT_DEVICE_232R, "SN2", "ORQ-SYV-730", false,
+                              sim::MakeUnit(4, 2)});
+    ShowLinkErrors = false;
+    const TempDir dir;
+    TraceFramesTo((dir / "trace").c_str());
+    DeviceLine own;
+    struct Turn {
+        LinkLine& line;
+        DWORD location;
+        CommandFrame frame;
+    };
+    const Turn turns[] = {{ModuleLine(), UnitLocation, BuildCommandFrame(PollCode, 0)},
+                          {own, OtherLocation, BuildCommandFrame(4, 3)}};
+    std::vector<std::string> expected;
+    for (const Turn& turn : turns) {
+        ASSERT_TRUE(OpenForExchange(turn.location, turn.line));
+        UnitSession session(turn.line, SteadyExchangeClock(), std::chrono::microseconds(100));
+        StatusReply reply{};
+        std::uint8_t deviceError = 0;
+        ASSERT_EQ(session.Turn(turn.frame, reply, deviceError), ResultNone);
+        CloseAfterExchange(turn.line);
+        expected.push_back(Traced(turn.location, '>', turn.frame));
+        expected.push_back(Traced(turn.location, '<', reply));
+    }
+    TraceFramesTo(nullptr);
+
+    std::istringstream trace(ReadFile(dir / "trace"));
+    const std::regex time(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}Z )");
+    std::vector<std::string> traced;
+    for (std::string line; std::getline(trace, line);) {
+        std::smatch at;
+        ASSERT_TRUE(std::regex_search(line, at, time, std::regex_constants::match_continuous))
+            << line;
+        traced.push_back(at.suffix());
+    }
+    EXPECT_EQ(traced, expected);
 }
 
 } // namespace

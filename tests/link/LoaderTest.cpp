@@ -206,6 +206,7 @@ TEST_F(LoaderTest, SimulatorLibraryListsConfiguredDevices) {
     const DriverLoad load = LoadD2xxDriver();
     ASSERT_TRUE(load.loaded) << load.error;
     EXPECT_EQ(load.error, "");
+    EXPECT_EQ(load.api.LastFailure, nullptr); // the simulator tells no more than statuses
     SetD2xxApi(load.api);
 
     MessageRecorder boxes;

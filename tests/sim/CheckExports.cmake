@@ -1,7 +1,8 @@
-# cmake -DNM=<nm> -DLIBRARY=<file> -P CheckExports.cmake         (an ELF shared library)
-# cmake -DOBJDUMP=<objdump> -DLIBRARY=<file> -P CheckExports.cmake (a Windows DLL)
-# Fails unless the library exports exactly the fourteen driver entry points, under their plain
-# names, and nothing else.
+# cmake -DNM=<nm> -DLIBRARY=<file> -DEXPORTS=<map> -P CheckExports.cmake (an ELF shared library)
+# cmake -DOBJDUMP=<objdump> ... (a Windows DLL)
+# Fails unless the library exports exactly the names of the global part of the linker's export
+# list EXPORTS (link/D2xxExports.map.in as the build made it), under their plain names, and
+# nothing else.
 if(OBJDUMP)
   execute_process(COMMAND ${OBJDUMP} -p ${LIBRARY} OUTPUT_VARIABLE listing RESULT_VARIABLE status)
   # The export names stand in the table after "[Ordinal/Name Pointer] Table", one per line:
@@ -23,10 +24,12 @@ foreach(line IN LISTS lines)
   list(APPEND names ${name})
 endforeach()
 list(SORT names)
-set(expected FT_Close FT_CreateDeviceInfoList FT_GetDeviceInfoList FT_GetQueueStatus
-    FT_GetStatus FT_OpenEx FT_Purge FT_Read FT_ResetDevice FT_SetBaudRate
-    FT_SetDataCharacteristics FT_SetFlowControl FT_SetTimeouts FT_Write)
-if(NOT names STREQUAL expected)
+file(READ ${EXPORTS} map)
+string(REGEX MATCH "global:([^:]*)local:" global "${map}")
+string(REGEX MATCHALL "[A-Za-z_][A-Za-z0-9_]*" expected "${CMAKE_MATCH_1}")
+list(SORT expected)
+list(LENGTH expected count)
+if(count EQUAL 0 OR NOT names STREQUAL expected)
   message(FATAL_ERROR "exported: ${names}\nexpected: ${expected}")
 endif()
-message(STATUS "exactly the fourteen entry points are exported")
+message(STATUS "exactly the ${count} names of ${EXPORTS} are exported")
