@@ -1,22 +1,7 @@
-# Sourced by scripts/test and scripts/fuzz: the fuzz targets, built with clang's libFuzzer,
-# AddressSanitizer and UndefinedBehaviorSanitizer. A crash, a sanitizer report or a broken
-# property fails the run. Inputs that once broke a target are kept in tests/fuzz/corpus/NAME
-# and replayed before every run.
-FUZZ_TARGETS=(preset reply ini simconfig)
-
-fuzz_sources() { # target
-    case $1 in
-    preset) echo tests/fuzz/PresetFuzzer.cpp protocol/PresetFile.cpp protocol/Crc16.cpp \
-        protocol/DeviceRegisters.cpp ;;
-    reply) echo tests/fuzz/ReplyFuzzer.cpp protocol/Frames.cpp protocol/Crc16.cpp ;;
-    ini) echo tests/fuzz/IniFuzzer.cpp platform/IniFile.cpp platform/AtomicFile.cpp \
-        platform/WholeFile.cpp platform/SystemFilePosix.cpp platform/Utf8Path.cpp \
-        platform/ProgramPaths.cpp ;;
-    simconfig) echo tests/fuzz/SimConfigFuzzer.cpp sim/SimConfig.cpp sim/SimBus.cpp \
-        sim/SimLine.cpp sim/SimUnit.cpp protocol/Crc16.cpp protocol/Frames.cpp \
-        protocol/DeviceRegisters.cpp ;;
-    esac
-}
+# Sourced by scripts/test and scripts/fuzz: builds and runs the fuzz targets of tests/fuzz, made
+# with clang's libFuzzer, AddressSanitizer and UndefinedBehaviorSanitizer. A crash, a sanitizer
+# report or a broken property fails the run. Inputs that once broke a target are kept in
+# tests/fuzz/corpus/NAME and replayed before every run.
 
 # Writes a few good inputs of the target's kind into a folder, to grow the others from.
 fuzz_seed() { # target, folder
@@ -32,25 +17,30 @@ fuzz_seed() { # target, folder
     esac
 }
 
-build_fuzzer() { # folder, target
-    mkdir -p "$1"
-    # shellcheck disable=SC2046
-    clang++ -std=c++20 -g -O1 -Wall -Wextra -Werror -pthread \
-        -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
-        -Iprotocol -Ilink -Iplatform -Isim $(fuzz_sources "$2") -o "$1/$2_fuzzer"
+# Builds the fuzz targets (CMake's fuzz preset, in build-fuzz) and sets FUZZ_TARGETS to their
+# names.
+build_fuzzers() {
+    cmake --preset fuzz >/dev/null
+    cmake --build --preset fuzz -j"$(nproc)"
+    FUZZ_TARGETS=()
+    local program
+    for program in build-fuzz/tests/fuzz/*_fuzzer; do
+        program=${program##*/}
+        FUZZ_TARGETS+=("${program%_fuzzer}")
+    done
 }
 
 # Replays the kept inputs, then fuzzes with the given libFuzzer options; new inputs go to
-# folder/found/target, and an input that breaks the target to tests/fuzz/corpus/target.
-run_fuzzer() { # folder, target, libFuzzer options...
-    local dir=$1 target=$2
-    shift 2
-    local corpus=tests/fuzz/corpus/$target
+# build-fuzz/found/target, and an input that breaks the target to tests/fuzz/corpus/target.
+run_fuzzer() { # target, libFuzzer options...
+    local dir=build-fuzz target=$1
+    shift
+    local corpus=tests/fuzz/corpus/$target program=build-fuzz/tests/fuzz/${target}_fuzzer
     rm -rf "$dir/seed/$target" && mkdir -p "$dir/seed/$target" "$dir/found/$target" "$corpus"
     fuzz_seed "$target" "$dir/seed/$target"
     if compgen -G "$corpus/*" >/dev/null; then
-        "$dir/${target}_fuzzer" "$corpus"/*
+        "$program" "$corpus"/*
     fi
-    "$dir/${target}_fuzzer" -seed=1 -max_len=512 -artifact_prefix="$corpus/" "$@" \
+    "$program" -seed=1 -max_len=512 -artifact_prefix="$corpus/" "$@" \
         "$dir/found/$target" "$dir/seed/$target"
 }
