@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+namespace orqsyv::cli {
+
 // A unit open for the command's work. Belongs to the thread that works on the unit.
 class UnitAtHand {
 public:
@@ -79,3 +81,5 @@ std::vector<UnitOutcome> RunOnTargets(const std::vector<Target>& targets, const 
 // The panel's text of a failed exchange on one line.
 std::string ExchangeFailureText(WorkerResult result, std::int32_t linkStatus,
                                 std::uint8_t deviceError);
+
+} // namespace orqsyv::cli
