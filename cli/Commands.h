@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+namespace orqsyv::cli {
+
 // NAME=VALUE of `set`, with the register it names.
 struct Assignment {
     int offset;
@@ -59,6 +61,8 @@ bool ChangesSettings(const UnitAtHand& unit, const RegisterBlock& block);
 // Sends `block` as the panel's preset group does, one block write, and says `what` when done.
 ExitStatus SendBlock(UnitAtHand& unit, const RegisterBlock& block, const char* what);
 // Reads a preset file for a command; tells "cannot read FILE: why" (the system's reason) or
-// "FILE: Invalid File Format" with `heading` (the rack file's "rack:3: ") before it and returns
-// false.
-bool ReadPreset(const std::string& file, RegisterBlock& block, const std::string& heading = {});
+// "FILE: Invalid File Format", about `subject` when given (the rack file's line "rack:3"), and
+// returns false.
+bool ReadPreset(const std::string& file, RegisterBlock& block, const std::string& subject = {});
+
+} // namespace orqsyv::cli

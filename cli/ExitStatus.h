@@ -3,6 +3,8 @@
 // below every failure.
 #pragma once
 
+namespace orqsyv::cli {
+
 enum ExitStatus : int {
     ExitDone = 0,     // every unit done, or nothing would change
     ExitUsage = 1,    // bad command line, setting, value or unit name: no command sent
@@ -16,3 +18,5 @@ inline ExitStatus Worst(ExitStatus a, ExitStatus b) {
     const auto rank = [](ExitStatus s) { return s == ExitDiffers ? 0.5 : static_cast<double>(s); };
     return rank(a) >= rank(b) ? a : b;
 }
+
+} // namespace orqsyv::cli

@@ -5,11 +5,14 @@
 #include "Crc16.h"
 #include "PresetFile.h"
 #include "RackFile.h"
+#include "Reporter.h"
 #include "StandardOutput.h"
 #include "UnitReport.h"
 #include "WholeFile.h"
 
 #include <algorithm>
+
+namespace orqsyv::cli {
 
 namespace {
 
@@ -22,11 +25,11 @@ constexpr UnitKind PresetKind{4, 2};
 ExitStatus PresetShowCommand(const std::string& file, bool json) {
     const WholeFile read = ReadWholeFile(file, PresetFileSize);
     if (read.status != WholeFileStatus::Read && read.status != WholeFileStatus::TooLarge) {
-        PrintErr("cannot read " + file + ": " + read.why + "\n");
+        Report(CannotRead(file, read.why));
         return ExitFile;
     }
     if (read.status == WholeFileStatus::TooLarge || read.bytes.size() != PresetFileSize) {
-        PrintErr(file + ": Invalid File Format\n");
+        Report(InvalidFileFormat(file));
         return ExitFile;
     }
     StatusReply bytes{};
@@ -47,7 +50,7 @@ ExitStatus PresetShowCommand(const std::string& file, bool json) {
     }
     if (valid)
         return ExitDone;
-    PrintErr(file + ": Invalid File Format\n");
+    Report(InvalidFileFormat(file));
     return ExitFile;
 }
 
@@ -77,3 +80,5 @@ ExitStatus ApplyCommand(const std::string& rackFile, bool dryRun, const RunOptio
         run);
     return WorstOf(outcomes);
 }
+
+} // namespace orqsyv::cli

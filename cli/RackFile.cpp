@@ -1,11 +1,13 @@
 #include "RackFile.h"
 
 #include "Commands.h"
-#include "StandardOutput.h"
+#include "Reporter.h"
 #include "Utf8Path.h"
 #include "WholeFile.h"
 
 #include <sstream>
+
+namespace orqsyv::cli {
 
 namespace {
 
@@ -46,39 +48,41 @@ std::string Resolved(const std::string& rackPath, const std::string& preset) {
 std::optional<std::vector<RackUnit>> ReadRackFile(const std::string& path) {
     const WholeFile file = ReadWholeFile(path, RackFileLimit);
     if (file.status != WholeFileStatus::Read) {
-        PrintErr("cannot read " + path + ": " + file.why + "\n");
+        Report(CannotRead(path, file.why));
         return std::nullopt;
     }
     std::vector<RackUnit> rack;
     std::istringstream lines(file.bytes);
     int number = 0;
     for (std::string line; std::getline(lines, line);) {
-        const std::string heading = path + ":" + std::to_string(++number) + ": ";
+        const std::string subject = path + ":" + std::to_string(++number);
         const std::optional<std::vector<std::string>> fields = Fields(line);
         if (fields && fields->empty())
             continue;
         if (!fields || fields->size() != 3) {
-            PrintErr(heading + "a unit's line is SERIAL LABEL PRESET-FILE\n");
+            ReportAbout(subject, "a unit's line is SERIAL LABEL PRESET-FILE");
             return std::nullopt;
         }
         const std::optional<UnitRef> unit = ParseUnitRef((*fields)[0]);
         if (!unit) {
-            PrintErr(heading + "\"" + (*fields)[0] + "\" is no unit\n");
+            ReportAbout(subject, "\"" + (*fields)[0] + "\" is no unit");
             return std::nullopt;
         }
         for (const RackUnit& earlier : rack)
             if (earlier.unit.text == unit->text) {
-                PrintErr(heading + unit->text + " is named twice\n");
+                ReportAbout(subject, unit->text + " is named twice");
                 return std::nullopt;
             }
         RackUnit entry{*unit, (*fields)[1], Resolved(path, (*fields)[2]), {}};
-        if (!ReadPreset(entry.preset, entry.block, heading))
+        if (!ReadPreset(entry.preset, entry.block, subject))
             return std::nullopt;
         rack.push_back(std::move(entry));
     }
     if (rack.empty()) {
-        PrintErr(path + ": names no unit\n");
+        ReportAbout(path, "names no unit");
         return std::nullopt;
     }
     return rack;
 }
+
+} // namespace orqsyv::cli

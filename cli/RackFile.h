@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+namespace orqsyv::cli {
+
 struct RackUnit {
     UnitRef unit;
     std::string label;
@@ -28,3 +30,5 @@ struct RackUnit {
 // that is not three fields, a name that is no unit's, a unit named twice, a preset file that
 // cannot be read or is none, a file that names no unit.
 std::optional<std::vector<RackUnit>> ReadRackFile(const std::string& path);
+
+} // namespace orqsyv::cli

@@ -7,6 +7,8 @@
 #include "StandardOutput.h"
 #include "UnitReport.h"
 
+namespace orqsyv::cli {
+
 namespace {
 
 // The probe of the device list on a line of the unit's own. A device whose reply names another
@@ -94,3 +96,5 @@ ExitStatus GetCommand(const UnitRef& ref, const std::vector<int>& offsets) {
         return ExitDone;
     });
 }
+
+} // namespace orqsyv::cli

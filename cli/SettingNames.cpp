@@ -4,6 +4,8 @@
 
 #include <cctype>
 
+namespace orqsyv::cli {
+
 namespace {
 
 bool Upper(char c) {
@@ -43,3 +45,5 @@ std::optional<int> SettingOffset(std::string_view name) {
             return info.offset;
     return std::nullopt;
 }
+
+} // namespace orqsyv::cli

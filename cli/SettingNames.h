@@ -8,9 +8,13 @@
 #include <string>
 #include <string_view>
 
+namespace orqsyv::cli {
+
 // The name of register `offset` (0..39).
 std::string SettingName(int offset);
 
 // The register a name stands for, in any case and with "_" for "-" ("SDI_GAIN_3"); none
 // for an unknown name.
 std::optional<int> SettingOffset(std::string_view name);
+
+} // namespace orqsyv::cli

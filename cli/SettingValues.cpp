@@ -1,6 +1,5 @@
 #include "SettingValues.h"
 
-#include "DeviceRegisters.h"
 #include "RegisterTexts.h"
 #include "SettingNames.h"
 
@@ -12,6 +11,8 @@
 #include <cstdlib>
 #include <vector>
 
+namespace orqsyv::cli {
+
 namespace {
 
 constexpr const char* OnText = "ON";
@@ -22,24 +23,12 @@ constexpr std::string_view RawPrefix = "raw:";
 // Two decibel values this close are one gain step.
 constexpr double SameDecibels = 1e-6;
 
-bool InRange(int offset, int first, int count) {
-    return offset >= first && offset < first + count;
-}
-
-bool IsToggle(int offset) {
-    return InRange(offset, RegOutputAudioGroup1, 4) || InRange(offset, RegMicPhantom1, 4);
-}
-
-bool IsMicGain(int offset) {
-    return InRange(offset, RegMicGain1, 4);
-}
-
 bool IsGain(int offset) {
-    return InRange(offset, RegSdiGain1, 8) || InRange(offset, RegExtGain1, 2) || IsMicGain(offset);
+    return RegisterAt(offset).kind == RegisterKind::Gain;
 }
 
-int GenerationOf(const UnitKind& kind) {
-    return kind.generation == 1 ? 1 : 2;
+bool Resettable(int offset) {
+    return RegisterAt(offset).access == RegisterAccess::Resettable;
 }
 
 std::string Folded(std::string_view text) {
@@ -78,12 +67,10 @@ std::optional<double> Decibels(std::string text) {
     return value;
 }
 
-std::string GainDigits(int offset, int value) {
-    return IsMicGain(offset) ? MicGainText(value) : GainText(value);
-}
-
+// A gain register's value in decibels, as a number.
 double GainDecibels(int offset, int value) {
-    return std::strtod(GainDigits(offset, value).c_str(), nullptr);
+    const GainScale& scale = *RegisterAt(offset).scale;
+    return (scale.origin + scale.step * value) / std::pow(10.0, scale.decimals);
 }
 
 std::string InputGroupsText(std::uint8_t groups) {
@@ -116,7 +103,7 @@ Reading GainStep(int offset, double decibels, int max) {
 // The register value `text` (folded) names on a unit of `kind`; the range and the variant are
 // checked by the caller.
 Reading Read(int offset, const std::string& text, const UnitKind& kind) {
-    const int max = RegisterMax(offset, GenerationOf(kind));
+    const int max = RegisterMax(offset, kind.TableGeneration());
     if (text.starts_with(RawPrefix)) {
         const std::optional<unsigned> number = WholeNumber(std::string_view(text).substr(4));
         return number ? Reading{*number} : Reading{0, Refusal::NoSuchValue};
@@ -127,9 +114,9 @@ Reading Read(int offset, const std::string& text, const UnitKind& kind) {
     }
     if (const std::optional<unsigned> number = WholeNumber(text))
         return {*number};
-    if (offset == RegEdhCrcErrors && text == ResetText)
+    if (Resettable(offset) && text == ResetText)
         return {1};
-    for (int v = 0; v <= max && offset != RegEdhCrcErrors; ++v)
+    for (int v = 0; v <= max && !Resettable(offset); ++v)
         if (Folded(ValueText(offset, static_cast<std::uint8_t>(v), kind)) == text)
             return {static_cast<unsigned>(v)};
     return {0, Refusal::NoSuchValue};
@@ -137,11 +124,11 @@ Reading Read(int offset, const std::string& text, const UnitKind& kind) {
 
 // The values the panel offers for register `offset` on units of `kinds`, each once.
 std::string Choices(int offset, const std::vector<UnitKind>& kinds) {
-    if (offset == RegEdhCrcErrors)
+    if (Resettable(offset))
         return ResetText;
     std::vector<std::string> choices;
     for (const UnitKind& kind : kinds)
-        for (int v = 0; v <= RegisterMax(offset, GenerationOf(kind)); ++v) {
+        for (int v = 0; v <= RegisterMax(offset, kind.TableGeneration()); ++v) {
             const std::string text = ValueText(offset, static_cast<std::uint8_t>(v), kind);
             if (ChoiceOnVariant(offset, static_cast<std::uint8_t>(v), kind.variant) &&
                 std::find(choices.begin(), choices.end(), text) == choices.end())
@@ -158,10 +145,11 @@ std::string Valid(int offset, const std::vector<UnitKind>& kinds) {
     if (!IsGain(offset))
         return Choices(offset, kinds);
     const int max = RegisterMax(offset, 1);
+    const GainScale& scale = *RegisterAt(offset).scale;
     char step[16];
-    std::snprintf(step, sizeof step, "%g", GainDecibels(offset, 1) - GainDecibels(offset, 0));
-    return GainDigits(offset, 0) + " dB to " + GainDigits(offset, max) + " dB in steps of " + step +
-           " dB";
+    std::snprintf(step, sizeof step, "%g", scale.step / std::pow(10.0, scale.decimals));
+    return DecibelText(offset, 0) + " dB to " + DecibelText(offset, max) + " dB in steps of " +
+           step + " dB";
 }
 
 ParsedValue Refused(int offset, std::string_view text, Refusal refusal,
@@ -176,40 +164,33 @@ ParsedValue Refused(int offset, std::string_view text, Refusal refusal,
 } // namespace
 
 std::string ValueText(int offset, std::uint8_t value, const UnitKind& kind) {
-    const bool aes = AesVariant(kind.variant);
-    if (IsToggle(offset))
-        return RegisterIsOn(value) ? OnText : OffText;
-    if (IsGain(offset))
-        return GainDigits(offset, value) + " dB";
-    if (InRange(offset, RegSdiSource1, 8))
-        return SdiSourceText(aes, value);
-    if (InRange(offset, RegExtConfig1, 2))
-        return ExtConfigText(GenerationOf(kind), offset - RegExtConfig1 + 1, aes, value);
-    if (InRange(offset, RegExtSource1, 2))
-        return ExtSourceText(GenerationOf(kind), value);
-    switch (offset) {
-    case RegInputFormat:
+    switch (RegisterAt(offset).kind) {
+    case RegisterKind::InputFormat:
         return InputFormatTextOf(value).text;
-    case RegInputAudioGroups:
+    case RegisterKind::AudioGroups:
         return InputGroupsText(value);
-    case RegEdhCrcErrors:
+    case RegisterKind::ErrorCount:
         return ErrorCountText(value);
-    case RegOutputFormat:
-        return OutputFormatText(value);
-    case RegBars:
-        return BarsText(value);
-    default:
-        return LossModeText(value);
+    case RegisterKind::Menu:
+        return ChoiceText(offset, value, kind);
+    case RegisterKind::Toggle:
+        return RegisterIsOn(value) ? OnText : OffText;
+    case RegisterKind::Gain:
+        return DecibelText(offset, value) + " dB";
     }
+    return std::to_string(value);
+}
+
+std::string ValueWithNumber(int offset, std::uint8_t value, const UnitKind& kind) {
+    return ValueText(offset, value, kind) + " (" + std::to_string(value) + ")";
 }
 
 std::string PlainValueText(int offset, std::uint8_t value, const UnitKind& kind) {
-    return IsGain(offset) ? GainDigits(offset, value) : ValueText(offset, value, kind);
+    return IsGain(offset) ? DecibelText(offset, value) : ValueText(offset, value, kind);
 }
 
 ParsedValue ParseValue(int offset, std::string_view text, const UnitKind& kind) {
-    const RegisterInfo& info = DeviceRegisters[static_cast<std::size_t>(offset)];
-    if (info.access == RegisterAccess::Status)
+    if (RegisterAt(offset).access == RegisterAccess::Status)
         return {std::nullopt, SettingName(offset) + ": reported by the unit, not set"};
     if (!RegisterOnVariant(offset, kind.variant))
         return {std::nullopt, SettingName(offset) + ": not on a unit of this variant"};
@@ -217,7 +198,8 @@ ParsedValue ParseValue(int offset, std::string_view text, const UnitKind& kind) 
     if (reading.refusal != Refusal::None)
         return Refused(offset, text, reading.refusal, {kind});
     if (reading.value > 255 ||
-        !CommandValueAccepted(offset, static_cast<std::uint8_t>(reading.value), GenerationOf(kind)))
+        !CommandValueAccepted(offset, static_cast<std::uint8_t>(reading.value),
+                              kind.TableGeneration()))
         return Refused(offset, text, Refusal::OutOfRange, {kind});
     if (!ChoiceOnVariant(offset, static_cast<std::uint8_t>(reading.value), kind.variant))
         return {std::nullopt, SettingName(offset) + ": not on a unit of this variant: \"" +
@@ -238,9 +220,10 @@ ParsedValue ParseValueForAnyUnit(int offset, std::string_view text) {
         if (first.error.empty())
             first = std::move(parsed);
     }
-    const bool settable =
-        DeviceRegisters[static_cast<std::size_t>(offset)].access != RegisterAccess::Status;
+    const bool settable = RegisterAt(offset).access != RegisterAccess::Status;
     if (settable && Read(offset, Folded(text), kinds.front()).refusal == Refusal::NoSuchValue)
         return Refused(offset, text, Refusal::NoSuchValue, kinds);
     return first;
 }
+
+} // namespace orqsyv::cli

@@ -1,22 +1,24 @@
 // A register's value as the tool shows it and takes it: the panel's texts (a gain with " dB"
-// after it), decibels for a gain, or the register's number.
+// after it), decibels for a gain, or the register's number. What each register is comes from
+// the codec's register table.
 #pragma once
+
+#include "DeviceRegisters.h"
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 
-// What the texts of a register depend on.
-struct UnitKind {
-    int variant = 0;    // ModelVariant
-    int generation = 1; // 1, or 2 for any other value, as the panel takes it
-};
+namespace orqsyv::cli {
 
 // The text the panel shows for `value` of register `offset`: "HD 1080i/60", "1.5 dB",
 // "47.00 dB", "ON", "SDI IN CH 3/4". The input audio groups read as the digits of the groups
 // present ("1 2 4"), "none" when there are none.
 std::string ValueText(int offset, std::uint8_t value, const UnitKind& kind);
+
+// ValueText with the number after it: "HD 1080i/60 (3)".
+std::string ValueWithNumber(int offset, std::uint8_t value, const UnitKind& kind);
 
 // The value as `set` takes it back: ValueText, but a gain in decibels alone ("1.5", "47.00").
 std::string PlainValueText(int offset, std::uint8_t value, const UnitKind& kind);
@@ -40,3 +42,5 @@ ParsedValue ParseValue(int offset, std::string_view text, const UnitKind& kind);
 // before any unit is opened, so that a value no unit takes sends nothing anywhere. A "no such
 // value" names the choices of every unit.
 ParsedValue ParseValueForAnyUnit(int offset, std::string_view text);
+
+} // namespace orqsyv::cli

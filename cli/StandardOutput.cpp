@@ -6,6 +6,8 @@
 #include <poll.h>
 #endif
 
+namespace orqsyv::cli {
+
 namespace {
 
 int firstError = 0;
@@ -52,3 +54,5 @@ bool OutputHungUp() {
 std::string JsonText(const nlohmann::ordered_json& json, int indent) {
     return json.dump(indent, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
 }
+
+} // namespace orqsyv::cli

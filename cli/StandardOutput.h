@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+namespace orqsyv::cli {
+
 // Writes `text` to standard output and flushes it. False when this or an earlier write failed;
 // nothing more is written after a failure.
 bool PrintOut(std::string_view text);
@@ -23,3 +25,5 @@ bool OutputHungUp();
 // `json` as text; text that is not UTF-8 has its invalid bytes replaced (U+FFFD) rather than
 // making the dump fail. `indent` as nlohmann's dump (-1: one line).
 std::string JsonText(const nlohmann::ordered_json& json, int indent = -1);
+
+} // namespace orqsyv::cli

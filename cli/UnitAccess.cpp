@@ -1,7 +1,10 @@
 #include "UnitAccess.h"
 
 #include "ExchangeErrors.h"
+#include "Reporter.h"
 #include "UnitReport.h"
+
+namespace orqsyv::cli {
 
 namespace {
 
@@ -41,12 +44,12 @@ void UnitAtHand::Note(const std::string& text) {
 }
 
 void UnitAtHand::Done(const std::string& text) {
-    outcome_.out += target_.Heading() + ": " + text + "\n";
+    outcome_.out += About(target_.Heading(), text) + "\n";
     Note(text);
 }
 
 void UnitAtHand::Fail(const std::string& text) {
-    outcome_.err += target_.Heading() + ": " + text + "\n";
+    outcome_.err += About(target_.Heading(), text) + "\n";
     Note(text);
 }
 
@@ -135,3 +138,5 @@ std::string ExchangeFailureText(WorkerResult result, std::int32_t linkStatus,
         linkStatus != FT_OK && linkStatus != LinkShortTransfer && linkStatus != LinkReplyTimeout;
     return driverFailed ? WithDriverReason(joined, line) : joined;
 }
+
+} // namespace orqsyv::cli

@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+namespace orqsyv::cli {
+
 // A unit open for the command's work. Belongs to the thread that works on the unit.
 class UnitAtHand {
 public:
@@ -80,3 +82,5 @@ std::vector<UnitOutcome> RunOnTargets(const std::vector<Target>& targets, const 
 // driver failed and `line` keeps one.
 std::string ExchangeFailureText(WorkerResult result, std::int32_t linkStatus,
                                 std::uint8_t deviceError, const LinkLine& line);
+
+} // namespace orqsyv::cli

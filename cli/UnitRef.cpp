@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+namespace orqsyv::cli {
+
 namespace {
 
 constexpr std::size_t MaxSerialLength = sizeof FT_DEVICE_LIST_INFO_NODE{}.SerialNumber;
@@ -42,3 +44,5 @@ std::string LocationText(DWORD location) {
     std::snprintf(text, sizeof text, "0x%X", static_cast<unsigned>(location));
     return text;
 }
+
+} // namespace orqsyv::cli

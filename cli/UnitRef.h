@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+namespace orqsyv::cli {
+
 struct UnitRef {
     std::string text;              // as written
     std::optional<DWORD> location; // set for "0x..."; otherwise `text` is a serial number
@@ -27,3 +29,5 @@ std::string SerialOf(const FT_DEVICE_LIST_INFO_NODE& node);
 
 // A location id as a unit is named by it: "0x1012".
 std::string LocationText(DWORD location);
+
+} // namespace orqsyv::cli

@@ -7,21 +7,14 @@
 #include <chrono>
 #include <cstdio>
 
-namespace {
+namespace orqsyv::cli {
 
-std::uint8_t Reg(const StatusReply& reply, int offset) {
-    return reply[static_cast<std::size_t>(ReplyRegistersOffset + offset)];
-}
+namespace {
 
 bool Shown(int offset, const StatusReply& reply, const UnitKind& kind,
            const StatusReply* changedFrom) {
     return RegisterOnVariant(offset, kind.variant) &&
-           (!changedFrom || Reg(reply, offset) != Reg(*changedFrom, offset));
-}
-
-std::string Valued(int offset, const StatusReply& reply, const UnitKind& kind) {
-    const std::uint8_t value = Reg(reply, offset);
-    return ValueText(offset, value, kind) + " (" + std::to_string(value) + ")";
+           (!changedFrom || ReplyRegister(reply, offset) != ReplyRegister(*changedFrom, offset));
 }
 
 } // namespace
@@ -100,8 +93,8 @@ nlohmann::ordered_json RegistersJson(const StatusReply& reply, const UnitKind& k
     for (int offset = 0; offset < RegisterCount; ++offset)
         if (Shown(offset, reply, kind, changedFrom))
             registers[SettingName(offset)] = {
-                {"text", ValueText(offset, Reg(reply, offset), kind)},
-                {"value", Reg(reply, offset)},
+                {"text", ValueText(offset, ReplyRegister(reply, offset), kind)},
+                {"value", ReplyRegister(reply, offset)},
             };
     return registers;
 }
@@ -110,7 +103,8 @@ std::string RegisterLines(const StatusReply& reply, const UnitKind& kind) {
     std::string lines;
     for (int offset = 0; offset < RegisterCount; ++offset)
         if (Shown(offset, reply, kind, nullptr))
-            lines.append(SettingName(offset) + ": " + Valued(offset, reply, kind) + "\n");
+            lines.append(SettingName(offset) + ": " +
+                         ValueWithNumber(offset, ReplyRegister(reply, offset), kind) + "\n");
     return lines;
 }
 
@@ -120,6 +114,9 @@ std::string RegisterChangeLine(const StatusReply& reply, const UnitKind& kind,
     for (int offset = 0; offset < RegisterCount; ++offset)
         if (Shown(offset, reply, kind, changedFrom))
             line.append(line.empty() ? "" : ", ")
-                .append(SettingName(offset) + "=" + Valued(offset, reply, kind));
+                .append(SettingName(offset) + "=" +
+                        ValueWithNumber(offset, ReplyRegister(reply, offset), kind));
     return line;
 }
+
+} // namespace orqsyv::cli

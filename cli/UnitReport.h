@@ -10,6 +10,8 @@
 
 #include <string>
 
+namespace orqsyv::cli {
+
 // The identity of a unit found at `location` with serial number `serial`.
 struct UnitIdentity {
     std::string serial;
@@ -45,3 +47,5 @@ std::string RegisterLines(const StatusReply& reply, const UnitKind& kind);
 // whose byte differs from it.
 std::string RegisterChangeLine(const StatusReply& reply, const UnitKind& kind,
                                const StatusReply* changedFrom);
+
+} // namespace orqsyv::cli

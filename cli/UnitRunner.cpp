@@ -8,6 +8,8 @@
 #include <optional>
 #include <thread>
 
+namespace orqsyv::cli {
+
 namespace {
 
 void Print(const UnitOutcome& outcome, bool jsonLines) {
@@ -84,3 +86,5 @@ ExitStatus WorstOf(const std::vector<UnitOutcome>& outcomes) {
         worst = Worst(worst, outcome.status);
     return worst;
 }
+
+} // namespace orqsyv::cli

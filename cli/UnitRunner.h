@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+namespace orqsyv::cli {
+
 // What one unit's job leaves behind, owned by the job until it is handed over whole.
 struct UnitOutcome {
     ExitStatus status = ExitDone;
@@ -33,3 +35,5 @@ std::vector<UnitOutcome> RunInOrder(std::size_t count, unsigned jobs, bool jsonL
 
 // The worst status of `outcomes`, ExitDone for none.
 ExitStatus WorstOf(const std::vector<UnitOutcome>& outcomes);
+
+} // namespace orqsyv::cli

@@ -1,12 +1,14 @@
 #include "UnitTargets.h"
 
 #include "D2XXUnit_mod.h"
-#include "StandardOutput.h"
+#include "Reporter.h"
 #include "UnitSession.h"
 
 #include <algorithm>
 #include <charconv>
 #include <span>
+
+namespace orqsyv::cli {
 
 namespace {
 
@@ -17,7 +19,7 @@ constexpr const char* OpenElsewhere = "open in another program";
 bool FetchDeviceList() {
     if (LinkCreateDeviceList() == FT_OK && LinkGetDeviceList() == FT_OK)
         return true;
-    PrintErr("Cannot get USB Device List\n");
+    Report("Cannot get USB Device List");
     return false;
 }
 
@@ -56,9 +58,10 @@ Targets NamedTargets(const std::vector<UnitRef>& refs) {
             std::string locations;
             for (const FT_DEVICE_LIST_INFO_NODE* node : named)
                 locations.append(locations.empty() ? "" : ", ").append(LocationText(node->LocId));
-            PrintErr(refs[r].text + ": " + std::to_string(named.size()) +
-                     " units have this serial number; name one by its location: " + locations +
-                     "\n");
+            ReportAbout(refs[r].text, std::to_string(named.size()) +
+                                          " units have this serial number; name one by its "
+                                          "location: " +
+                                          locations);
             targets.refusal = ExitUsage;
             continue;
         }
@@ -108,7 +111,7 @@ std::optional<Expectation> ParseExpectation(std::string_view text) {
         const std::string_view name = text.substr(0, comma);
         const std::optional<UnitRef> ref = ParseUnitRef(name);
         if (!ref) {
-            PrintErr("orq-syv: --expect: \"" + std::string(name) + "\" is no unit name\n");
+            ReportUsage("--expect: \"" + std::string(name) + "\" is no unit name");
             return std::nullopt;
         }
         expected.units.push_back(*ref);
@@ -128,14 +131,14 @@ ExitStatus CheckRack(ExitStatus status, const std::vector<Target>& targets,
             family.push_back(&targets[i]);
     }
     if (!reached && needUnit) {
-        PrintErr("orq-syv: no unit found\n");
+        ReportUsage("no unit found");
         status = Worst(status, ExitNoUnit);
     }
     if (!expected)
         return status;
     if (expected->count && family.size() < *expected->count) {
-        PrintErr("orq-syv: " + std::to_string(family.size()) + " units found, " +
-                 std::to_string(*expected->count) + " expected\n");
+        ReportUsage(std::to_string(family.size()) + " units found, " +
+                    std::to_string(*expected->count) + " expected");
         status = Worst(status, ExitNoUnit);
     }
     for (const UnitRef& ref : expected->units) {
@@ -143,9 +146,11 @@ ExitStatus CheckRack(ExitStatus status, const std::vector<Target>& targets,
             return ref.location ? t->location == *ref.location : t->serial == ref.text;
         });
         if (!present) {
-            PrintErr(ref.text + ": no such unit\n");
+            ReportAbout(ref.text, "no such unit");
             status = Worst(status, ExitNoUnit);
         }
     }
     return status;
 }
+
+} // namespace orqsyv::cli

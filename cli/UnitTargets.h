@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+namespace orqsyv::cli {
+
 struct Target {
     // How the output names it: its serial number, or its location id when the serial number is
     // empty or another listed device has it too; a name that found nothing as written.
@@ -64,3 +66,5 @@ std::optional<Expectation> ParseExpectation(std::string_view text);
 ExitStatus CheckRack(ExitStatus status, const std::vector<Target>& targets,
                      const std::vector<UnitOutcome>& outcomes,
                      const std::optional<Expectation>& expected, bool needUnit = true);
+
+} // namespace orqsyv::cli

@@ -14,6 +14,8 @@
 #include <mutex>
 #include <utility>
 
+namespace orqsyv::cli {
+
 namespace {
 
 volatile std::sig_atomic_t Interrupted = 0;
@@ -106,3 +108,5 @@ ExitStatus WatchCommand(const UnitRef& ref, bool json, std::optional<unsigned> c
         return ExitExchange;
     });
 }
+
+} // namespace orqsyv::cli

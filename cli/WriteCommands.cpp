@@ -5,26 +5,20 @@
 #include "DeviceRegisters.h"
 #include "PresetFile.h"
 #include "PresetStore.h"
+#include "Reporter.h"
 #include "SettingNames.h"
-#include "StandardOutput.h"
+
+namespace orqsyv::cli {
 
 namespace {
-
-std::uint8_t Reg(const StatusReply& reply, int offset) {
-    return reply[static_cast<std::size_t>(ReplyRegistersOffset + offset)];
-}
-
-std::string Valued(int offset, std::uint8_t value, const UnitKind& kind) {
-    return ValueText(offset, value, kind) + " (" + std::to_string(value) + ")";
-}
 
 // The settings of the unit's variant whose value `block` would change.
 std::vector<int> ChangedSettings(const UnitAtHand& unit, const RegisterBlock& block) {
     std::vector<int> changed;
     for (int offset = 0; offset < RegisterCount; ++offset)
-        if (DeviceRegisters[static_cast<std::size_t>(offset)].access == RegisterAccess::Setting &&
+        if (RegisterAt(offset).access == RegisterAccess::Setting &&
             RegisterOnVariant(offset, unit.Identity().ModelVariant) &&
-            block[static_cast<std::size_t>(offset)] != Reg(unit.Reply(), offset))
+            block[static_cast<std::size_t>(offset)] != ReplyRegister(unit.Reply(), offset))
             changed.push_back(offset);
     return changed;
 }
@@ -51,8 +45,9 @@ ExitStatus TellChanges(UnitAtHand& unit, const RegisterBlock& block) {
     const std::vector<int> changed = ChangedSettings(unit, block);
     for (const int offset : changed)
         unit.Done(SettingName(offset) + ": " +
-                  Valued(offset, Reg(unit.Reply(), offset), unit.Kind()) + " -> " +
-                  Valued(offset, block[static_cast<std::size_t>(offset)], unit.Kind()));
+                  ValueWithNumber(offset, ReplyRegister(unit.Reply(), offset), unit.Kind()) +
+                  " -> " +
+                  ValueWithNumber(offset, block[static_cast<std::size_t>(offset)], unit.Kind()));
     if (changed.empty())
         unit.Done("no change");
     return changed.empty() ? ExitDone : ExitDiffers;
@@ -65,14 +60,12 @@ ExitStatus SendBlock(UnitAtHand& unit, const RegisterBlock& block, const char* w
     return status;
 }
 
-bool ReadPreset(const std::string& file, RegisterBlock& block, const std::string& heading) {
+bool ReadPreset(const std::string& file, RegisterBlock& block, const std::string& subject) {
     std::string unreadable;
     if (ReadPresetFile(file, block, &unreadable))
         return true;
-    PrintErr(heading +
-             (unreadable.empty() ? file + ": Invalid File Format"
-                                 : "cannot read " + file + ": " + unreadable) +
-             "\n");
+    ReportAbout(subject,
+                unreadable.empty() ? InvalidFileFormat(file) : CannotRead(file, unreadable));
     return false;
 }
 
@@ -94,17 +87,18 @@ ExitStatus SetCommand(const UnitRef& ref, const std::vector<Assignment>& assignm
         ExitStatus worst = ExitDone;
         for (std::size_t i = 0; i < assignments.size(); ++i) {
             const int offset = assignments[i].offset;
-            const auto& info = DeviceRegisters[static_cast<std::size_t>(offset)];
+            const RegisterInfo& info = RegisterAt(offset);
             if (const ExitStatus status = unit.Turn(BuildCommandFrame(info.commandCode, values[i]));
                 status != ExitDone)
                 return status;
-            const std::uint8_t now = Reg(unit.Reply(), offset);
+            const std::uint8_t now = ReplyRegister(unit.Reply(), offset);
             // The error count's command clears it: the reply shows the new count, not the 1.
             const bool taken = info.access == RegisterAccess::Resettable || now == values[i];
             if (taken) {
-                unit.Done(SettingName(offset) + "=" + Valued(offset, now, kind));
+                unit.Done(SettingName(offset) + "=" + ValueWithNumber(offset, now, kind));
             } else {
-                unit.Fail(SettingName(offset) + ": not taken, kept " + Valued(offset, now, kind));
+                unit.Fail(SettingName(offset) + ": not taken, kept " +
+                          ValueWithNumber(offset, now, kind));
                 worst = ExitExchange;
             }
         }
@@ -139,3 +133,5 @@ ExitStatus FactoryCommand(const UnitSelection& selection) {
         return SendBlock(unit, block, "factory defaults loaded");
     });
 }
+
+} // namespace orqsyv::cli

@@ -5,6 +5,7 @@
 #include "Button.h"
 #include "CaptionAbove.h"
 #include "Colours.h"
+#include "DeviceRegisters.h"
 #include "GroupBox.h"
 #include "MenuButton.h"
 #include "PanelStyle.h"
@@ -24,23 +25,28 @@ using namespace panel_style;
 
 namespace {
 
-constexpr int GainMaximum = 120;
+// A gain track bar runs over its register's range; its ticks stand at the ends and at 0 dB, or
+// for a microphone near 47 dB.
 constexpr int GainTickStep = 60;
-constexpr int MicGainMaximum = 63;
 constexpr int MicGainTickStep = 32;
 constexpr int SourceWidth = 140;
 constexpr int TrackBarWidth = 150;
 
-struct Scale {
+struct ScaleCaptions {
     const char* left;
     const char* middle;
     const char* right;
 };
-constexpr Scale GainScale{"-6 dB", "0 dB", "+6 dB"};
-constexpr Scale MicScale{"23 dB", "47 dB", "70.25 dB"};
+constexpr ScaleCaptions GainCaptions{"-6 dB", "0 dB", "+6 dB"};
+constexpr ScaleCaptions MicCaptions{"23 dB", "47 dB", "70.25 dB"};
+
+// The largest value of gain register `member` of `family`, the same on both generations.
+int GainMaximum(RegisterOffset family, int member) {
+    return FamilyMember(family, static_cast<std::size_t>(member)).maxGen1;
+}
 
 // A track bar with its scale captions under its two ends and its middle.
-QLayout* TrackBarWithScale(TTrackBar* bar, const Scale& scale, QWidget* box) {
+QLayout* TrackBarWithScale(TTrackBar* bar, const ScaleCaptions& scale, QWidget* box) {
     auto* column = new QVBoxLayout;
     column->setSpacing(0);
     bar->setMinimumWidth(TrackBarWidth);
@@ -87,13 +93,13 @@ QWidget* TFormEdit::BuildAudioGroup(QWidget* parent) {
     QWidget* extConfigs = nullptr;
     for (int n = 1; n <= 8; ++n) {
         const QString pair = QString("OUT %1/%2").arg(2 * n - 1).arg(2 * n);
-        auto* bar = new TTrackBar(QString("TBarSDI%1").arg(n), pair + " gain", GainMaximum,
-                                  GainTickStep, GBoxSDI);
+        auto* bar = new TTrackBar(QString("TBarSDI%1").arg(n), pair + " gain",
+                                  GainMaximum(RegSdiGain1, n), GainTickStep, GBoxSDI);
         if (n == 1)
             sdiGains = bar;
         sdi->addWidget(Caption(pair + ":", GBoxSDI), n, 0, Qt::AlignRight);
         sdi->addWidget(SourceButton(QString("MBtnSDI%1").arg(n), pair + " source", GBoxSDI), n, 1);
-        sdi->addLayout(TrackBarWithScale(bar, GainScale, GBoxSDI), n, 2);
+        sdi->addLayout(TrackBarWithScale(bar, GainCaptions, GBoxSDI), n, 2);
         sdi->addWidget(GainLabel(QString("LabSDI%1").arg(n), GBoxSDI, 40), n, 3);
         sdi->addWidget(Caption("dB", GBoxSDI), n, 4);
     }
@@ -102,14 +108,14 @@ QWidget* TFormEdit::BuildAudioGroup(QWidget* parent) {
     auto* mic = new QGridLayout(GBoxMIC);
     for (int n = 1; n <= 4; ++n) {
         const QString input = QString("MIC %1").arg(n);
-        auto* bar = new TTrackBar(QString("TBarMIC%1").arg(n), input + " gain", MicGainMaximum,
-                                  MicGainTickStep, GBoxMIC);
+        auto* bar = new TTrackBar(QString("TBarMIC%1").arg(n), input + " gain",
+                                  GainMaximum(RegMicGain1, n), MicGainTickStep, GBoxMIC);
         auto* phantom = new TButton(QString("BtnMIC%1").arg(n), "48 V", GBoxMIC);
         phantom->SetToggleRole(input + " 48 V");
         SetTextColour(phantom, OffText);
         SetTag(phantom, ToggleDesignTag);
         mic->addWidget(Caption(input + ":", GBoxMIC), n, 0, Qt::AlignRight);
-        mic->addLayout(TrackBarWithScale(bar, MicScale, GBoxMIC), n, 1);
+        mic->addLayout(TrackBarWithScale(bar, MicCaptions, GBoxMIC), n, 1);
         mic->addWidget(GainLabel(QString("LabMIC%1").arg(n), GBoxMIC, 50), n, 2);
         mic->addWidget(Caption("dB", GBoxMIC), n, 3);
         mic->addWidget(phantom, n, 4);
@@ -122,8 +128,8 @@ QWidget* TFormEdit::BuildAudioGroup(QWidget* parent) {
         const QString output = QString("EXT OUT %1").arg(n);
         LabExtOuts[static_cast<std::size_t>(n)] = Caption("", GBoxEXT);
         Name(LabExtOuts[static_cast<std::size_t>(n)], QString("LabExtOut%1").arg(n));
-        auto* bar = new TTrackBar(QString("TBarEXT%1").arg(n), output + " gain", GainMaximum,
-                                  GainTickStep, GBoxEXT);
+        auto* bar = new TTrackBar(QString("TBarEXT%1").arg(n), output + " gain",
+                                  GainMaximum(RegExtGain1, n), GainTickStep, GBoxEXT);
         auto* config = SourceButton(QString("MBtnConfigEXT%1").arg(n),
                                     QString("EXT %1 configuration").arg(n), GBoxEXT);
         if (n == 1) {
@@ -133,7 +139,7 @@ QWidget* TFormEdit::BuildAudioGroup(QWidget* parent) {
         ext->addWidget(LabExtOuts[static_cast<std::size_t>(n)], n, 0, Qt::AlignRight);
         ext->addWidget(SourceButton(QString("MBtnEXT%1").arg(n), output + " source", GBoxEXT), n,
                        1);
-        ext->addLayout(TrackBarWithScale(bar, GainScale, GBoxEXT), n, 2);
+        ext->addLayout(TrackBarWithScale(bar, GainCaptions, GBoxEXT), n, 2);
         ext->addWidget(GainLabel(QString("LabEXT%1").arg(n), GBoxEXT, 40), n, 3);
         ext->addWidget(Caption("dB", GBoxEXT), n, 4);
         ext->addWidget(config, n, 5);

@@ -36,9 +36,10 @@ void TFormEdit::ConnectHandlers() {
         connect(menu, &TPopupMenu::aboutToShow, this, [this, menu] { PMPopup(menu); });
 }
 
-void TFormEdit::AddValueItem(TPopupMenu* menu, const QString& caption, int tag) {
+QAction* TFormEdit::AddValueItem(TPopupMenu* menu, const QString& caption, int tag) {
     QAction* item = menu->AddRadioItem(caption, tag);
     connect(item, &QAction::triggered, this, [this, item] { CommandBtnClick(item); });
+    return item;
 }
 
 void TFormEdit::DisableItem(QAction* item) {
@@ -55,12 +56,10 @@ void TFormEdit::CommandBtnClick(QObject* sender) {
 void TFormEdit::TBarChange(TTrackBar* sender) {
     QLabel* label = sender->ValueLabel();
     const int position = sender->value();
-    const char separator = PanelFormatSettings.DecimalSeparator;
-    const bool microphone = sender->objectName().startsWith("TBarMIC");
-    label->setText(QString::fromStdString(microphone ? MicGainText(position, separator)
-                                                     : GainText(position, separator)));
-    QueueCommand(static_cast<std::uint8_t>(TagOf(label) & 0xFF),
-                 static_cast<std::uint8_t>(position));
+    const auto command = static_cast<std::uint8_t>(TagOf(label) & 0xFF);
+    label->setText(QString::fromStdString(
+        DecibelText(RegisterOfCommand(command), position, PanelFormatSettings.DecimalSeparator)));
+    QueueCommand(command, static_cast<std::uint8_t>(position));
 }
 
 void TFormEdit::PMPopup(TPopupMenu* sender) {

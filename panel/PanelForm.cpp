@@ -5,6 +5,7 @@
 
 #include "Button.h"
 #include "Colours.h"
+#include "CommandTag.h"
 #include "CornerArt.h"
 #include "GroupBox.h"
 #include "MenuButton.h"
@@ -22,7 +23,8 @@ using namespace panel_style;
 
 namespace {
 
-constexpr int ResetTag = 3 * 256 + 1;
+// The error count's reset, fixed in the form.
+constexpr int ResetTag = CommandTag(RegisterAt(RegEdhCrcErrors).commandCode, 1);
 constexpr int ValueWidth = 150;
 
 QLabel* Picture(const QString& name, CornerSide side, QWidget* parent) {

@@ -5,7 +5,7 @@
 
 #include "Button.h"
 #include "Colours.h"
-#include "DeviceRegisters.h"
+#include "CommandTag.h"
 #include "GroupBox.h"
 #include "MenuButton.h"
 #include "PanelStyle.h"
@@ -22,11 +22,6 @@ namespace {
 
 QString Text(const std::string& text) {
     return QString::fromStdString(text);
-}
-
-// Reply byte of register `offset`.
-std::uint8_t Reg(const StatusReply& reply, int offset) {
-    return reply[static_cast<std::size_t>(ReplyRegistersOffset + offset)];
 }
 
 bool Changed(const StatusReply& reply, const StatusReply& shown, int first, int count = 1) {
@@ -55,16 +50,27 @@ void ShowChoice(TMenuButton* button, std::uint8_t v, const std::string& caption)
     TFormEdit::ClosePopupMenus();
 }
 
-// A toggle keeps in its Tag the command that asks for the opposite of what it shows.
-void ShowToggle(TButton* button, int registerOffset, std::uint8_t v) {
-    SetTag(button, (registerOffset + 1) * 256 + ToggleValue(v));
+// A toggle keeps in its Tag the command that asks for the opposite of what it shows. One whose
+// on state is an alarm (phantom power) turns white on red, and dark grey on the parent's colour
+// when off; the others (the output audio groups) only change their text colour.
+void ShowToggle(TButton* button, const RegisterInfo& info, std::uint8_t v) {
+    SetTag(button, CommandTag(info.commandCode, ToggleValue(v)));
     button->SetToggleState(RegisterIsOn(v));
+    if (!info.alarmWhenOn) {
+        SetTextColour(button, RegisterIsOn(v) ? NormalText : OffText);
+    } else if (RegisterIsOn(v)) {
+        Alarm(button);
+    } else {
+        SetTextColour(button, OffText);
+        UseParentBackground(button);
+    }
 }
 
-void ShowGain(TTrackBar* bar, QLabel* label, std::uint8_t v, bool microphone) {
+// The track bar moves without a command going back to the unit; its label shows the register's
+// own value in decibels, even where the bar stops at its range.
+void ShowGain(TTrackBar* bar, int offset, std::uint8_t v) {
     bar->SetPositionQuietly(v);
-    const char separator = PanelFormatSettings.DecimalSeparator;
-    label->setText(Text(microphone ? MicGainText(v, separator) : GainText(v, separator)));
+    bar->ValueLabel()->setText(Text(DecibelText(offset, v, PanelFormatSettings.DecimalSeparator)));
 }
 
 } // namespace
@@ -76,8 +82,7 @@ void TFormEdit::WMDevStatus(std::uint32_t wParam, std::unique_ptr<StatusReply> r
         return;
     ShowIdentity(CurrentReply, LastShownReply);
     ShowInput(CurrentReply, LastShownReply);
-    ShowOutput(CurrentReply, LastShownReply);
-    ShowAudio(CurrentReply, LastShownReply);
+    ShowSettings(CurrentReply, LastShownReply);
     LastShownReply = CurrentReply;
     PendingSerial = 0;
     if (!GroupsShown)
@@ -99,9 +104,9 @@ void TFormEdit::ShowIdentity(const StatusReply& r, const StatusReply& shown) {
 }
 
 void TFormEdit::ShowInput(const StatusReply& r, const StatusReply& shown) {
-    const std::uint8_t errors = Reg(r, RegEdhCrcErrors);
+    const std::uint8_t errors = ReplyRegister(r, RegEdhCrcErrors);
     if (RegChanged(r, shown, RegInputFormat)) {
-        const InputFormatText format = InputFormatTextOf(Reg(r, RegInputFormat));
+        const InputFormatText format = InputFormatTextOf(ReplyRegister(r, RegInputFormat));
         PanInputFormat->setText(Text(format.text));
         format.alarm ? Alarm(PanInputFormat) : Normal(PanInputFormat);
         PanEDH->setText(Text(ErrorCountText(errors)));
@@ -109,76 +114,35 @@ void TFormEdit::ShowInput(const StatusReply& r, const StatusReply& shown) {
     if (RegChanged(r, shown, RegInputAudioGroups))
         for (std::size_t i = 1; i <= 4; ++i)
             PanInputAudios[i]->setText(
-                Text(AudioGroupText(Reg(r, RegInputAudioGroups), static_cast<int>(i))));
+                Text(AudioGroupText(ReplyRegister(r, RegInputAudioGroups), static_cast<int>(i))));
     if (RegChanged(r, shown, RegEdhCrcErrors))
         PanEDH->setText(Text(ErrorCountText(errors)));
     errors != 0 ? Alarm(PanEDH) : Normal(PanEDH);
 }
 
-void TFormEdit::ShowOutput(const StatusReply& r, const StatusReply& shown) {
-    if (RegChanged(r, shown, RegOutputFormat))
-        ShowChoice(MBtnFormat, Reg(r, RegOutputFormat), OutputFormatText(Reg(r, RegOutputFormat)));
-    if (RegChanged(r, shown, RegBars)) {
-        const std::uint8_t bars = Reg(r, RegBars);
-        ShowChoice(MBtnBars, bars, BarsText(bars));
-        bars != 0 ? Alarm(MBtnBars) : Normal(MBtnBars);
-    }
-    if (RegChanged(r, shown, RegLossMode))
-        ShowChoice(MBtnLossMode, Reg(r, RegLossMode), LossModeText(Reg(r, RegLossMode)));
-    for (std::size_t i = 1; i <= 4; ++i) {
-        const int offset = RegOutputAudioGroup1 + static_cast<int>(i) - 1;
-        if (!RegChanged(r, shown, offset))
-            continue;
-        const std::uint8_t v = Reg(r, offset);
-        ShowToggle(AGroupButtons[i], offset, v);
-        SetTextColour(AGroupButtons[i], v != 0 ? NormalText : OffText);
-    }
+void TFormEdit::ShowSettings(const StatusReply& r, const StatusReply& shown) {
+    for (const RegisterInfo& info : DeviceRegisters)
+        if (info.access == RegisterAccess::Setting && RegChanged(r, shown, info.offset))
+            ShowSetting(info, ReplyRegister(r, info.offset));
 }
 
-void TFormEdit::ShowAudio(const StatusReply& r, const StatusReply& shown) {
-    const int generation = DeviceGeneration == 1 ? 1 : 2;
-    for (std::size_t i = 1; i <= 8; ++i) {
-        const int source = RegSdiSource1 + static_cast<int>(i) - 1;
-        if (RegChanged(r, shown, source))
-            ShowChoice(SdiMenuButtons[i], Reg(r, source),
-                       SdiSourceText(AesVariant, Reg(r, source)));
-        const int gain = RegSdiGain1 + static_cast<int>(i) - 1;
-        if (RegChanged(r, shown, gain))
-            ShowGain(SdiBars[i], SdiLabels[i], Reg(r, gain), false);
-    }
-    for (std::size_t i = 1; i <= 2; ++i) {
-        const int source = RegExtSource1 + static_cast<int>(i) - 1;
-        if (RegChanged(r, shown, source))
-            ShowChoice(ExtMenuButtons[i], Reg(r, source),
-                       ExtSourceText(generation, Reg(r, source)));
-    }
-    for (std::size_t i = 1; i <= 2; ++i) {
-        const int gain = RegExtGain1 + static_cast<int>(i) - 1;
-        if (RegChanged(r, shown, gain))
-            ShowGain(ExtBars[i], ExtLabels[i], Reg(r, gain), false);
-    }
-    for (std::size_t i = 1; i <= 2; ++i) {
-        const int config = RegExtConfig1 + static_cast<int>(i) - 1;
-        if (RegChanged(r, shown, config))
-            ShowChoice(ExtConfigButtons[i], Reg(r, config),
-                       ExtConfigText(generation, static_cast<int>(i), AesVariant, Reg(r, config)));
-    }
-    for (std::size_t i = 1; i <= 4; ++i) {
-        const int gain = RegMicGain1 + static_cast<int>(i) - 1;
-        if (RegChanged(r, shown, gain))
-            ShowGain(MicBars[i], MicLabels[i], Reg(r, gain), true);
-    }
-    for (std::size_t i = 1; i <= 4; ++i) {
-        const int phantom = RegMicPhantom1 + static_cast<int>(i) - 1;
-        if (!RegChanged(r, shown, phantom))
-            continue;
-        const std::uint8_t v = Reg(r, phantom);
-        ShowToggle(MicButtons[i], phantom, v);
-        if (v != 0) {
-            Alarm(MicButtons[i]);
-        } else {
-            SetTextColour(MicButtons[i], OffText);
-            UseParentBackground(MicButtons[i]);
-        }
+void TFormEdit::ShowSetting(const RegisterInfo& info, std::uint8_t v) {
+    const SettingControl& control = SettingControls[static_cast<std::size_t>(info.offset)];
+    switch (info.kind) {
+    case RegisterKind::Menu:
+        ShowChoice(control.menu, v, ChoiceText(info.offset, v, Unit()));
+        if (info.alarmWhenOn)
+            RegisterIsOn(v) ? Alarm(control.menu) : Normal(control.menu);
+        return;
+    case RegisterKind::Toggle:
+        ShowToggle(control.toggle, info, v);
+        return;
+    case RegisterKind::Gain:
+        ShowGain(control.bar, info.offset, v);
+        return;
+    case RegisterKind::InputFormat:
+    case RegisterKind::AudioGroups:
+    case RegisterKind::ErrorCount:
+        return; // the input's status: ShowInput's
     }
 }

@@ -3,7 +3,7 @@
 #include "UnitGPI.h"
 
 #include "Button.h"
-#include "DeviceRegisters.h"
+#include "CommandTag.h"
 #include "GroupBox.h"
 #include "MenuButton.h"
 #include "PanelStyle.h"
@@ -16,6 +16,18 @@
 #include <QEvent>
 #include <QKeyEvent>
 #include <QLabel>
+
+#include <cassert>
+
+// The panel's control families match the register table's.
+static_assert(decltype(TFormEdit::AGroupButtons)::Count == FamilySize(RegOutputAudioGroup1));
+static_assert(decltype(TFormEdit::SdiMenuButtons)::Count == FamilySize(RegSdiSource1));
+static_assert(decltype(TFormEdit::SdiBars)::Count == FamilySize(RegSdiGain1));
+static_assert(decltype(TFormEdit::MicBars)::Count == FamilySize(RegMicGain1));
+static_assert(decltype(TFormEdit::MicButtons)::Count == FamilySize(RegMicPhantom1));
+static_assert(decltype(TFormEdit::ExtConfigButtons)::Count == FamilySize(RegExtConfig1));
+static_assert(decltype(TFormEdit::ExtMenuButtons)::Count == FamilySize(RegExtSource1));
+static_assert(decltype(TFormEdit::ExtBars)::Count == FamilySize(RegExtGain1));
 
 std::uint32_t ModelVariant = 0;
 std::int32_t DeviceGeneration = 1;
@@ -69,6 +81,7 @@ void TFormEdit::FormCreate() {
         button->SetFrameColour(panel_style::ButtonFrame);
     }
     LookUpControls();
+    MapSettingControls();
     FillValueMenus();
     ConnectHandlers();
     ConnectPresetHandlers();
@@ -89,14 +102,14 @@ void TFormEdit::LookUpControls() {
         MicBars[n] = Named<TTrackBar>(this, "TBarMIC", n);
         MicLabels[n] = Named<QLabel>(this, "LabMIC", n);
         MicBars[n]->SetValueLabel(MicLabels[n]);
-        SetTag(MicLabels[n], static_cast<int>(26 + n));
+        SetTag(MicLabels[n], FamilyMember(RegMicGain1, n).commandCode);
     }
     for (std::size_t n = 1; n <= 8; ++n) {
         SdiMenuButtons[n] = Named<TMenuButton>(this, "MBtnSDI", n);
         SdiBars[n] = Named<TTrackBar>(this, "TBarSDI", n);
         SdiLabels[n] = Named<QLabel>(this, "LabSDI", n);
         SdiBars[n]->SetValueLabel(SdiLabels[n]);
-        SetTag(SdiLabels[n], static_cast<int>(18 + n));
+        SetTag(SdiLabels[n], FamilyMember(RegSdiGain1, n).commandCode);
         SdiMenus[n] = new TPopupMenu(QString("SdiMenu%1").arg(n), this);
         SdiMenuButtons[n]->SetDropDownMenu(SdiMenus[n]);
     }
@@ -105,7 +118,7 @@ void TFormEdit::LookUpControls() {
         ExtBars[n] = Named<TTrackBar>(this, "TBarEXT", n);
         ExtLabels[n] = Named<QLabel>(this, "LabEXT", n);
         ExtBars[n]->SetValueLabel(ExtLabels[n]);
-        SetTag(ExtLabels[n], static_cast<int>(38 + n));
+        SetTag(ExtLabels[n], FamilyMember(RegExtGain1, n).commandCode);
         ExtConfigButtons[n] = Named<TMenuButton>(this, "MBtnConfigEXT", n);
         ExtMenus[n] = new TPopupMenu(QString("ExtMenu%1").arg(n), this);
         ExtConfigMenus[n] = new TPopupMenu(QString("ExtConfigMenu%1").arg(n), this);
@@ -114,32 +127,75 @@ void TFormEdit::LookUpControls() {
     }
 }
 
-void TFormEdit::FillValueMenus() {
-    // Items go in value order, so an item's index in its menu is its value.
-    const auto fill = [this](TPopupMenu* menu, int code, int count, auto caption) {
-        for (int i = 0; i < count; ++i)
-            AddValueItem(menu, Text(caption(static_cast<std::uint8_t>(i)).c_str()), code * 256 + i);
-    };
-    fill(PMFormat, RegOutputFormat + 1, 17, OutputFormatText);
-    fill(PMBars, RegBars + 1, 2, BarsText);
-    fill(PMLossMode, RegLossMode + 1, 4, LossModeText);
-    const bool aes = AesVariant;
-    for (std::size_t n = 1; n <= 8; ++n)
-        fill(SdiMenus[n], static_cast<int>(10 + n), 12,
-             [aes](std::uint8_t i) { return SdiSourceText(aes, i); });
-    const int generation = DeviceGeneration == 1 ? 1 : 2;
-    for (std::size_t n = 1; n <= 2; ++n) {
-        fill(ExtMenus[n], static_cast<int>(36 + n), ExtSourceCount(generation),
-             [generation](std::uint8_t i) { return ExtSourceText(generation, i); });
-        const int connector = static_cast<int>(n);
-        fill(ExtConfigMenus[n], static_cast<int>(34 + n), ExtConfigCount(generation),
-             [generation, connector, aes](std::uint8_t i) {
-                 return ExtConfigText(generation, connector, aes, i);
-             });
-        // The microphone use of a connector exists only on units with microphone inputs.
-        if (!MicVariant)
-            DisableItem(ExtConfigMenus[n]->actions().first());
+void TFormEdit::MapSettingControls() {
+    for (const RegisterInfo& info : DeviceRegisters) {
+        SettingControl& control = SettingControls[static_cast<std::size_t>(info.offset)];
+        const std::size_t n = info.member;
+        switch (info.family) {
+        case RegOutputFormat:
+            control.menu = MBtnFormat;
+            break;
+        case RegBars:
+            control.menu = MBtnBars;
+            break;
+        case RegLossMode:
+            control.menu = MBtnLossMode;
+            break;
+        case RegOutputAudioGroup1:
+            control.toggle = AGroupButtons[n];
+            break;
+        case RegSdiSource1:
+            control.menu = SdiMenuButtons[n];
+            break;
+        case RegSdiGain1:
+            control.bar = SdiBars[n];
+            break;
+        case RegMicGain1:
+            control.bar = MicBars[n];
+            break;
+        case RegMicPhantom1:
+            control.toggle = MicButtons[n];
+            break;
+        case RegExtConfig1:
+            control.menu = ExtConfigButtons[n];
+            break;
+        case RegExtSource1:
+            control.menu = ExtMenuButtons[n];
+            break;
+        case RegExtGain1:
+            control.bar = ExtBars[n];
+            break;
+        default: // the input's status, which has panels of its own
+            break;
+        }
+        assert(info.access != RegisterAccess::Setting ||
+               (info.kind == RegisterKind::Menu && control.menu) ||
+               (info.kind == RegisterKind::Toggle && control.toggle) ||
+               (info.kind == RegisterKind::Gain && control.bar));
     }
+}
+
+void TFormEdit::FillValueMenus() {
+    const UnitKind unit = Unit();
+    for (const RegisterInfo& info : DeviceRegisters) {
+        if (info.kind != RegisterKind::Menu)
+            continue;
+        TPopupMenu* menu =
+            SettingControls[static_cast<std::size_t>(info.offset)].menu->DropDownMenu();
+        // Items go in value order, so an item's index in its menu is its value.
+        for (int i = 0; i < ChoiceCount(info.offset, unit); ++i) {
+            const auto value = static_cast<std::uint8_t>(i);
+            QAction* item = AddValueItem(menu, Text(ChoiceText(info.offset, value, unit).c_str()),
+                                         CommandTag(info.commandCode, i));
+            // The microphone use of a connector exists only on units with microphone inputs.
+            if (!ChoiceEnabled(info.offset, value, unit.variant))
+                DisableItem(item);
+        }
+    }
+}
+
+UnitKind TFormEdit::Unit() const {
+    return {static_cast<int>(ModelVariant), DeviceGeneration};
 }
 
 void TFormEdit::SetGroupContentsVisible(QWidget* box, bool visible) {

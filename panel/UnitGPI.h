@@ -3,6 +3,7 @@
 // for the device worker. The panel never opens, configures or closes the USB link itself.
 #pragma once
 
+#include "DeviceRegisters.h"
 #include "Frames.h"
 #include "OneBased.h"
 #include "UnitThread.h"
@@ -10,6 +11,7 @@
 
 #include <QDialog>
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -158,23 +160,38 @@ private:
     QWidget* BuildAudioGroup(QWidget* parent);
     void FormCreate();
     void LookUpControls();
+    // Notes which control shows each setting, by the register table's families.
+    void MapSettingControls();
     void FillValueMenus();
     void ConnectHandlers();
     // Names the items of PMLoad and connects them and BtnSave to the preset handlers.
     void ConnectPresetHandlers();
     // A radio item of `menu` with its Tag, clicked through CommandBtnClick.
-    void AddValueItem(TPopupMenu* menu, const QString& caption, int tag);
+    QAction* AddValueItem(TPopupMenu* menu, const QString& caption, int tag);
     // Greys the item out and takes its click handler away, so that it can never be sent.
     void DisableItem(QAction* item);
     // Runs `post` with the next serial; on success that serial becomes the pending one.
     template <typename Post> void Queue(Post post);
 
+    // The unit as the panel was handed it: what its registers' ranges and texts depend on.
+    UnitKind Unit() const;
+
     // Status view steps on the panel's own fields.
     void ShowIdentity(const StatusReply& reply, const StatusReply& shown);
     void ShowInput(const StatusReply& reply, const StatusReply& shown);
-    void ShowOutput(const StatusReply& reply, const StatusReply& shown);
-    void ShowAudio(const StatusReply& reply, const StatusReply& shown);
+    // Every setting whose register changed, each on its control as its kind says.
+    void ShowSettings(const StatusReply& reply, const StatusReply& shown);
+    void ShowSetting(const RegisterInfo& info, std::uint8_t value);
 
     // The exchange has ended.
     void WMDevStopped();
+
+    // The control that shows a setting, by register offset: its menu button, its toggle or its
+    // gain track bar (whose value label is its Tag's).
+    struct SettingControl {
+        TMenuButton* menu = nullptr;
+        TButton* toggle = nullptr;
+        TTrackBar* bar = nullptr;
+    };
+    std::array<SettingControl, RegisterCount> SettingControls{};
 };

@@ -1,10 +1,10 @@
-// The unit's forty one-byte registers, the identity bytes that precede them in a reply, the
-// variant flags and the generation rule. Constants and pure functions only.
+// The identity bytes that precede the registers in a reply, the variant flags, the generation
+// rule and the rules over the register table. Constants and pure functions only.
 #pragma once
 
 #include "Frames.h"
+#include "RegisterTable.h"
 
-#include <array>
 #include <cstdint>
 
 // Reply byte offsets of the identity and version fields.
@@ -19,44 +19,8 @@ enum ReplyByte : int {
     ReplyDeviceError = 15,
 };
 
-// Register offsets inside the block (reply byte = 16 + offset).
-enum RegisterOffset : int {
-    RegInputFormat = 0,
-    RegInputAudioGroups = 1,
-    RegEdhCrcErrors = 2,
-    RegOutputFormat = 3,
-    RegBars = 4,
-    RegLossMode = 5,
-    RegOutputAudioGroup1 = 6, // ..9
-    RegSdiSource1 = 10,       // ..17
-    RegSdiGain1 = 18,         // ..25
-    RegMicGain1 = 26,         // ..29
-    RegMicPhantom1 = 30,      // ..33
-    RegExtConfig1 = 34,       // ..35
-    RegExtSource1 = 36,       // ..37
-    RegExtGain1 = 38,         // ..39
-};
-
-enum class RegisterAccess {
-    Status,     // reported by the unit, never commanded
-    Resettable, // status that one command value (1) clears
-    Setting,    // commanded with any value of its range
-};
-
-// One register. The range of the EXT configuration and source registers depends on the
-// generation, hence two maxima; for every other register they are equal.
-struct RegisterInfo {
-    int offset;
-    const char* name;
-    RegisterAccess access;
-    std::uint8_t commandCode; // 0 = never commanded; otherwise offset + 1
-    std::uint8_t minValue;
-    std::uint8_t maxGen1;
-    std::uint8_t maxGen2;
-    std::uint8_t factoryDefault;
-};
-
-extern const std::array<RegisterInfo, RegisterCount> DeviceRegisters;
+// The register that command `code` sets (code - 1 for 1..40); -1 for any other code.
+int RegisterOfCommand(std::uint8_t code);
 
 // Largest value a register takes on a unit of the given generation (1 or 2; any other value
 // is treated as 1).
@@ -80,14 +44,27 @@ bool ExtVariant(int variant); // two EXT connectors: variants 2..5
 bool AesVariant(int variant); // EXT audio is AES: variants 3 and 5
 bool MicVariant(int variant); // four microphone inputs: variants 1, 4 and 5
 
-// Whether a unit of `variant` has what register `offset` serves: the microphone registers
-// 26..33 only a MicVariant, the EXT registers 34..39 only an ExtVariant; every other register
-// every unit. The registers are present on every unit all the same; this is what the panel
-// shows and what a loaded preset may change.
+// What a register's range, texts and presence depend on: the unit's ModelVariant and its
+// DeviceGeneration as handed over.
+struct UnitKind {
+    int variant = 0;
+    int generation = 1;
+    // The generation whose ranges and tables apply: 1 for generation 1, 2 for any other value.
+    int TableGeneration() const { return generation == 1 ? 1 : 2; }
+};
+
+// Whether a unit of `variant` has what register `offset` serves (the table's `needs`): the
+// microphone registers 26..33 only a MicVariant, the EXT registers 34..39 only an ExtVariant;
+// every other register every unit. The registers are present on every unit all the same; this
+// is what the panel shows and what a loaded preset may change.
 bool RegisterOnVariant(int offset, int variant);
+// Whether `value` of register `offset` is a choice a unit of `variant` can make, whether or not
+// it has the register (the table's `zeroNeeds`): the microphone input of an EXT connector
+// (ExtConfig code 0) only on a MicVariant.
+bool ChoiceEnabled(int offset, std::uint8_t value, int variant);
 // Whether the panel offers `value` of register `offset` on a unit of `variant`: nothing of a
-// register the unit lacks, and the microphone input of an EXT connector (ExtConfig code 0)
-// only on a MicVariant. The range is CommandValueAccepted's business.
+// register the unit lacks, and else what ChoiceEnabled allows. The range is
+// CommandValueAccepted's business.
 bool ChoiceOnVariant(int offset, std::uint8_t value, int variant);
 
 // Generation from software major (reply byte 8) and first FPGA byte (byte 10): a sum of 2 is

@@ -54,3 +54,7 @@ RegisterBlock RegistersOf(const StatusReply& reply) {
     std::copy_n(reply.begin() + ReplyRegistersOffset, RegisterCount, block.begin());
     return block;
 }
+
+std::uint8_t ReplyRegister(const StatusReply& reply, int offset) {
+    return reply[static_cast<std::size_t>(ReplyRegistersOffset + offset)];
+}

@@ -44,3 +44,5 @@ ReplyCheck ValidateReply(const StatusReply& reply);
 
 // Copies the register block out of a reply.
 RegisterBlock RegistersOf(const StatusReply& reply);
+// The value of register `offset` (0..39) in a reply: its byte 16 + offset.
+std::uint8_t ReplyRegister(const StatusReply& reply, int offset);

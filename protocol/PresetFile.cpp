@@ -52,6 +52,5 @@ void ApplyVariantRules(RegisterBlock& block, std::uint32_t modelVariant,
     const int variant = static_cast<int>(modelVariant);
     for (int offset = 0; offset < RegisterCount; ++offset)
         if (!RegisterOnVariant(offset, variant))
-            block[static_cast<std::size_t>(offset)] =
-                currentReply[static_cast<std::size_t>(ReplyRegistersOffset + offset)];
+            block[static_cast<std::size_t>(offset)] = ReplyRegister(currentReply, offset);
 }

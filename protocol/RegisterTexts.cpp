@@ -155,12 +155,69 @@ int ExtConfigCount(int generation) {
                            : static_cast<int>(ExtConfigNames1[0][0].size());
 }
 
+int ChoiceCount(int offset, const UnitKind& unit) {
+    if (offset < 0 || offset >= RegisterCount)
+        return 0;
+    const int generation = unit.TableGeneration();
+    switch (RegisterAt(offset).table) {
+    case ValueTable::None:
+        return 0;
+    case ValueTable::OutputFormat:
+        return static_cast<int>(OutputFormatNames.size());
+    case ValueTable::Bars:
+        return static_cast<int>(BarsNames.size());
+    case ValueTable::LossMode:
+        return static_cast<int>(LossModeNames.size());
+    case ValueTable::SdiSource:
+        return static_cast<int>(SdiSourceNames[0].size());
+    case ValueTable::ExtSource:
+        return ExtSourceCount(generation);
+    case ValueTable::ExtConfig:
+        return ExtConfigCount(generation);
+    }
+    return 0;
+}
+
+std::string ChoiceText(int offset, std::uint8_t value, const UnitKind& unit) {
+    if (offset < 0 || offset >= RegisterCount)
+        return Decimal(value);
+    const RegisterInfo& info = RegisterAt(offset);
+    const bool aes = AesVariant(unit.variant);
+    switch (info.table) {
+    case ValueTable::None:
+        return Decimal(value);
+    case ValueTable::OutputFormat:
+        return OutputFormatText(value);
+    case ValueTable::Bars:
+        return BarsText(value);
+    case ValueTable::LossMode:
+        return LossModeText(value);
+    case ValueTable::SdiSource:
+        return SdiSourceText(aes, value);
+    case ValueTable::ExtSource:
+        return ExtSourceText(unit.TableGeneration(), value);
+    case ValueTable::ExtConfig:
+        return ExtConfigText(unit.TableGeneration(), info.member, aes, value);
+    }
+    return Decimal(value);
+}
+
+std::string DecibelText(const GainScale& scale, int value, char decimalSeparator) {
+    return FixedPoint(scale.origin + scale.step * static_cast<long long>(value), scale.decimals,
+                      decimalSeparator);
+}
+
+std::string DecibelText(int offset, int value, char decimalSeparator) {
+    const bool gain = offset >= 0 && offset < RegisterCount && RegisterAt(offset).scale;
+    return DecibelText(gain ? *RegisterAt(offset).scale : OutputGainScale, value, decimalSeparator);
+}
+
 std::string GainText(int value, char decimalSeparator) {
-    return FixedPoint(static_cast<long long>(value) - 60, 1, decimalSeparator);
+    return DecibelText(OutputGainScale, value, decimalSeparator);
 }
 
 std::string MicGainText(int value, char decimalSeparator) {
-    return FixedPoint(2300 + 75 * static_cast<long long>(value), 2, decimalSeparator);
+    return DecibelText(MicGainScale, value, decimalSeparator);
 }
 
 std::string ProtocolVersionText(std::uint8_t protocol) {

@@ -3,6 +3,8 @@
 // formatted with "." as decimal separator whatever the locale.
 #pragma once
 
+#include "DeviceRegisters.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -40,8 +42,19 @@ std::string ExtOutLabel(bool aes, int output); // output 1 or 2
 int ExtSourceCount(int generation);
 int ExtConfigCount(int generation);
 
-// (v - 60) / 10 with one decimal: 0 -> "-6.0", 60 -> "0.0", 120 -> "6.0". The separator is
-// the one given, never the locale's.
+// The values of a Menu register on a unit of `unit`: how many its table row has (0 for a
+// register that is no menu), and the text of one, its table row picked as the register's
+// ValueTable says (ExtConfig's connector is the register's member).
+int ChoiceCount(int offset, const UnitKind& unit);
+std::string ChoiceText(int offset, std::uint8_t value, const UnitKind& unit);
+
+// A value on `scale` in decibels with the scale's decimals. The separator is the one given,
+// never the locale's.
+std::string DecibelText(const GainScale& scale, int value, char decimalSeparator = '.');
+// The decibels of a Gain register's value on its scale; a register that is no gain reads as an
+// SDI gain.
+std::string DecibelText(int offset, int value, char decimalSeparator = '.');
+// (v - 60) / 10 with one decimal: 0 -> "-6.0", 60 -> "0.0", 120 -> "6.0".
 std::string GainText(int value, char decimalSeparator = '.');
 // 23 + 0.75 v with two decimals: 0 -> "23.00", 63 -> "70.25".
 std::string MicGainText(int value, char decimalSeparator = '.');

@@ -12,6 +12,8 @@
 
 namespace {
 
+using orqsyv::cli::SettingName;
+
 // What the completion offers after `words`, the last one being completed.
 std::vector<std::string> Completions(const std::string& words) {
     const std::string script = "source '" ORQ_SYV_COMPLETION "'; COMP_WORDS=(" + words +

@@ -147,6 +147,41 @@ TEST(RegisterTextsTest, VariantPicksExtTexts) {
     EXPECT_EQ(ExtConfigText(1, 2, AesVariant(5), 2), "AES OUT");
 }
 
+// The register table's data against the texts: a menu's range (what the unit and the tool take)
+// must be exactly its text table on every unit, and each register must read its own table row.
+TEST(RegisterTextsTest, MenuRegistersNameEveryValueOfTheirRangeAndNoMore) {
+    for (const RegisterInfo& info : DeviceRegisters)
+        for (int variant = 0; variant < KnownVariantCount; ++variant)
+            for (int generation = 1; generation <= 2; ++generation) {
+                const UnitKind unit{variant, generation};
+                const int max = RegisterMax(info.offset, generation);
+                const bool menu = info.kind == RegisterKind::Menu;
+                EXPECT_EQ(ChoiceCount(info.offset, unit), menu ? max + 1 : 0) << info.name;
+                for (int v = 0; menu && v <= max + 1; ++v)
+                    EXPECT_EQ(ChoiceText(info.offset, static_cast<std::uint8_t>(v), unit) ==
+                                  std::to_string(v),
+                              v > max)
+                        << info.name << " value " << v;
+            }
+    struct Case {
+        int offset;
+        std::uint8_t value;
+        UnitKind unit;
+        const char* text;
+    };
+    const Case cases[] = {
+        {RegSdiSource1 + 2, 9, {3, 1}, "EXT 1"},      {RegSdiSource1 + 7, 10, {4, 2}, "EXT 3/4"},
+        {RegExtSource1 + 1, 9, {5, 2}, "EXT 1/2"},    {RegExtSource1, 9, {5, 1}, "TEST"},
+        {RegExtConfig1 + 1, 0, {2, 2}, "MIC IN 3/4"}, {RegExtConfig1 + 1, 2, {5, 1}, "AES OUT"},
+        {RegExtSource1, 9, {2, 0}, "EXT 1/2"},        {RegLossMode, 2, {0, 1}, "BARS"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ChoiceText(c.offset, c.value, c.unit), c.text) << c.offset;
+    EXPECT_EQ(DecibelText(RegMicGain1 + 1, 63), "70.25");
+    EXPECT_EQ(DecibelText(RegExtGain1 + 1, 120), "6.0");
+    EXPECT_EQ(DecibelText(RegSdiGain1 + 2, 75, ','), "1,5");
+}
+
 TEST(RegisterTextsTest, OnOffRegisters) {
     EXPECT_FALSE(RegisterIsOn(0));
     EXPECT_TRUE(RegisterIsOn(1));
