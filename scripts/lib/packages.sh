@@ -31,9 +31,11 @@ require_packages() {
         dpkg --add-architecture "$arch"
     done
     echo "Installing: ${missing[*]}"
+    local start=$SECONDS
     export DEBIAN_FRONTEND=noninteractive
     apt-get update -q
     apt-get install -y -q --no-install-recommends "${missing[@]}"
+    echo "== packages installed in $((SECONDS - start)) s"
 }
 
 # The packages every build needs; the windows need Qt and a font to draw their text with.
