@@ -8,7 +8,7 @@
 
 namespace sim {
 
-// Builds a bus from a configuration text (format in the README). On a malformed text returns
+// Builds a bus from a configuration text (format in docs/simulator.md). On a malformed text returns
 // null and puts the reason in `error`.
 std::shared_ptr<SimBus> BusFromConfig(const std::string& config, std::string& error);
 
