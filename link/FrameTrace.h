@@ -1,7 +1,7 @@
 // The transfers of both kinds of line, and their trace. With ORQ_SYV_TRACE naming a file, every
 // frame sent and received on any line is appended to it, one line each:
 //
-//     2025-03-14T09:26:53.589Z 0x1011 > 52 50 00 00 00 8A 3C
+//     2025-03-14T09:26:53.589Z 0x1011 > 52 50 02 00 00 0C 2D
 //
 // the UTC time at which the driver returned the bytes, in milliseconds; the device's location
 // id; ">" for bytes sent, "<" for bytes received; the bytes in hexadecimal. Lines of several
