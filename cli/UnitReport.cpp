@@ -4,7 +4,6 @@
 #include "RegisterTexts.h"
 #include "SettingNames.h"
 
-#include <chrono>
 #include <cstdio>
 
 namespace orqsyv::cli {
@@ -36,22 +35,6 @@ void PutText(nlohmann::ordered_json& json, const std::string& key, const std::st
         }
         json[key + "-hex"] = hex;
     }
-}
-
-std::string NowText() {
-    using namespace std::chrono;
-    const auto now = floor<milliseconds>(system_clock::now());
-    const auto day = floor<days>(now);
-    const year_month_day date{day};
-    const hh_mm_ss time{now - day};
-    char text[32];
-    std::snprintf(text, sizeof text, "%04d-%02u-%02uT%02d:%02d:%02d.%03dZ",
-                  static_cast<int>(date.year()), static_cast<unsigned>(date.month()),
-                  static_cast<unsigned>(date.day()), static_cast<int>(time.hours().count()),
-                  static_cast<int>(time.minutes().count()),
-                  static_cast<int>(time.seconds().count()),
-                  static_cast<int>(time.subseconds().count()));
-    return text;
 }
 
 nlohmann::ordered_json IdentityJson(const UnitIdentity& unit) {

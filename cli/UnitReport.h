@@ -26,9 +26,6 @@ std::string UnitNameOf(const ProbedIdentity& probed);
 // and json[key + "-hex"] beside it holds every byte in hexadecimal.
 void PutText(nlohmann::ordered_json& json, const std::string& key, const std::string& text);
 
-// The current time as "2026-03-01T12:34:56.789Z" (UTC, milliseconds).
-std::string NowText();
-
 nlohmann::ordered_json IdentityJson(const UnitIdentity& unit);
 // One line, fields separated by tabs: name, serial number, location, variant, generation,
 // software version, FPGA version.

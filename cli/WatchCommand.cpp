@@ -7,6 +7,7 @@
 #include "StandardOutput.h"
 #include "UnitReport.h"
 #include "UnitThread.h"
+#include "UtcTime.h"
 
 #include <condition_variable>
 #include <csignal>
@@ -65,9 +66,9 @@ private:
 std::string WatchLine(const UnitAtHand& unit, const StatusReply& reply, const StatusReply* last,
                       bool json) {
     if (!json)
-        return NowText() + " " + unit.Of().Heading() + ": " +
+        return UtcNowText() + " " + unit.Of().Heading() + ": " +
                RegisterChangeLine(reply, unit.Kind(), last) + "\n";
-    nlohmann::ordered_json line = {{"time", NowText()}};
+    nlohmann::ordered_json line = {{"time", UtcNowText()}};
     PutText(line, "unit", unit.Name());
     line["registers"] = RegistersJson(reply, unit.Kind(), last);
     return JsonText(line) + "\n";

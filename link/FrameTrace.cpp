@@ -1,11 +1,11 @@
 #include "FrameTrace.h"
 
 #include "D2XXUnit_mod.h"
+#include "UtcTime.h"
 
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -61,20 +61,10 @@ FrameTrace& Trace() {
 
 std::string TraceLine(TransferDirection direction, DWORD location, const std::uint8_t* bytes,
                       DWORD count) {
-    using namespace std::chrono;
-    const auto now = floor<milliseconds>(system_clock::now());
-    const auto day = floor<days>(now);
-    const year_month_day date{day};
-    const hh_mm_ss time{now - day};
-    char head[64];
-    std::snprintf(head, sizeof head, "%04d-%02u-%02uT%02d:%02d:%02d.%03dZ 0x%X %c",
-                  static_cast<int>(date.year()), static_cast<unsigned>(date.month()),
-                  static_cast<unsigned>(date.day()), static_cast<int>(time.hours().count()),
-                  static_cast<int>(time.minutes().count()),
-                  static_cast<int>(time.seconds().count()),
-                  static_cast<int>(time.subseconds().count()), static_cast<unsigned>(location),
+    char head[32];
+    std::snprintf(head, sizeof head, " 0x%X %c", static_cast<unsigned>(location),
                   direction == TransferDirection::Send ? '>' : '<');
-    std::string line(head);
+    std::string line = UtcNowText() + head;
     line.reserve(line.size() + 3 * std::size_t{count} + 1);
     constexpr char Digits[] = "0123456789ABCDEF";
     for (DWORD i = 0; i < count; ++i) {
